@@ -1,0 +1,36 @@
+#include "core/errorreport.h"
+#include "qtprompts.h"
+#include "tform1.h"
+
+#include <QApplication>
+
+namespace {
+
+// Errors escaping an event handler are shown by the error report instead of ending the program.
+class EcolvarApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        bool result = false;
+        ecolvar::guarded([&] { result = QApplication::notify(receiver, event); });
+        return result;
+    }
+};
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    EcolvarApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Ecolvar"));
+
+    ecolvar::QtPrompts prompts;
+    ecolvar::ErrorReport::setSink([&prompts](const QString& text) { prompts.error(text); });
+
+    ecolvar::TForm1 form(prompts, QCoreApplication::applicationDirPath());
+    prompts.setParent(&form);
+    form.showMaximized();
+    return QApplication::exec();
+}

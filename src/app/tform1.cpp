@@ -1,0 +1,449 @@
+#include "tform1.h"
+
+#include "core/commonprocs.h"
+#include "core/errorreport.h"
+#include "core/prompts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+// The icons live in this static library; the resource has to be registered by hand.
+static void initIcons()
+{
+    Q_INIT_RESOURCE(icons);
+}
+
+namespace ecolvar {
+
+namespace {
+
+QString withSeparator(const QString& dir)
+{
+    QString d = QDir::toNativeSeparators(dir);
+    if (!d.endsWith(QDir::separator()))
+        d += QDir::separator();
+    return d;
+}
+
+template <typename W> W* named(W* widget, const QString& name)
+{
+    widget->setObjectName(name);
+    return widget;
+}
+
+QFrame* panel(const QString& name, QWidget* parent = nullptr)
+{
+    auto* frame = named(new QFrame(parent), name);
+    frame->setFrameShape(QFrame::NoFrame);
+    return frame;
+}
+
+QAction* menuItem(QMenu* menu, const QString& name, const QString& caption)
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    return action;
+}
+
+// A flat button with a picture; screen readers read its hint as its name.
+QToolButton* speedButton(QWidget* parent, const QString& name, const QString& hint,
+    const QString& glyph, int left, int width = 23, int height = 22)
+{
+    auto* button = named(new QToolButton(parent), name);
+    button->setAutoRaise(true);
+    button->setToolTip(hint);
+    button->setAccessibleName(hint);
+    button->setIcon(QIcon(u":/icons/"_s + glyph + u".svg"_s));
+    button->setIconSize(QSize(16, 16));
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setGeometry(left, 0, width, height);
+    return button;
+}
+
+constexpr int label6Width = 207;
+
+} // namespace
+
+TForm1::TForm1(Prompts& prompts, const QString& programDir, QWidget* parent)
+    : QMainWindow(parent), m_prompts(prompts), m_programDir(withSeparator(programDir))
+{
+    setObjectName(u"Form1"_s);
+    setWindowTitle(u"Ecolvar"_s);
+    resize(724, 500);
+    initIcons();
+
+    const QStringList images = { u"root"_s, u"folder"_s, u"audioset"_s, u"openlist"_s, u"spare1"_s,
+        u"spare2"_s, u"spare3"_s, u"maintain"_s };
+    for (const QString& image : images)
+        imglist.append(QIcon(u":/icons/"_s + image + u".svg"_s));
+
+    Timer2 = named(new QTimer(this), u"Timer2"_s);
+    Timer2->setInterval(333);
+
+    buildMenus();
+    buildLayout();
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+QString TForm1::TranscriptDir() const
+{
+    return m_programDir + u"txt"_s + QDir::separator();
+}
+
+QString TForm1::helpFilePath(const QString& programDir)
+{
+    const QString dir = withSeparator(programDir);
+    const QString chm = dir + u"help.chm"_s;
+    return QFileInfo::exists(chm) ? chm : dir + u"help.html"_s;
+}
+
+// The steps of start-up, in order.
+void TForm1::FormCreate()
+{
+    // 1. No file chosen yet.
+    SelectedFiles.clear();
+
+    // 2. The library lives beside the executable; a fresh install gets its two directories.
+    m_libraryDir = m_programDir + u"mpl"_s + QDir::separator();
+    QDir().mkpath(m_libraryDir);
+    QDir().mkpath(TranscriptDir());
+
+    // 3. The library tree is built here from LibraryDir (to come with the library).
+
+    // 4. The segment track bar goes into Panel9 here (to come with the player).
+
+    // 5. The playing list is checked and its name shown in LblFileLst here (to come with the
+    //    playlists).
+
+    // 6. The repeat segment: none yet.
+    Label6->setFixedWidth(label6Width);
+    Label6->setText(u"起始点：%1  结束点：%2"_s.arg(MsToTimeText(0), MsToTimeText(0)));
+    placeLabel6();
+
+    // 7. The position: the start of an empty timeline.
+    Label7->setFixedWidth(140);
+    Label7->setText(u"位置："_s + MsToTimeText(0) + u"/"_s + MsToTimeText(0));
+
+    // 8. The timeline player is created here (to come with the player).
+}
+
+void TForm1::FormClose()
+{
+    // Unsaved transcripts are offered for saving here (to come with the transcript panes).
+    SelectedFiles.clear();
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    guarded([this] { FormClose(); });
+    event->accept();
+}
+
+void TForm1::N13Click()
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(helpFilePath(m_programDir)));
+}
+
+void TForm1::N16Click()
+{
+    // Ends the message loop at once, without the close handler.
+    QCoreApplication::exit(0);
+}
+
+void TForm1::buildMenus()
+{
+    QMenuBar* MainMenu1 = menuBar();
+    MainMenu1->setObjectName(u"MainMenu1"_s);
+    menuFile = named(MainMenu1->addMenu(u"文件(&F)"_s), u"menuFile"_s);
+    N15 = menuItem(menuFile, u"N15"_s, u"保存(&S)"_s);
+    N16 = menuItem(menuFile, u"N16"_s, u"退出(&X)"_s);
+    menuHelp = named(MainMenu1->addMenu(u"帮助(&H)"_s), u"menuHelp"_s);
+    N13 = menuItem(menuHelp, u"N13"_s, u"帮助(&P)"_s);
+    connectHandler(N16, &QAction::triggered, this, &TForm1::N16Click);
+    connectHandler(N13, &QAction::triggered, this, &TForm1::N13Click);
+
+    PopupMenu1 = named(new QMenu(this), u"PopupMenu1"_s);
+    N2 = menuItem(PopupMenu1, u"N2"_s, u"添加文件夹"_s);
+    N4 = menuItem(PopupMenu1, u"N4"_s, u"删除文件夹"_s);
+    N5 = menuItem(PopupMenu1, u"N5"_s, u"更名文件夹"_s);
+    PopupMenu1->addSeparator();
+    N3 = menuItem(PopupMenu1, u"N3"_s, u"添加音频文件集"_s);
+    N7 = menuItem(PopupMenu1, u"N7"_s, u"删除音频文件集"_s);
+    N8 = menuItem(PopupMenu1, u"N8"_s, u"更名音频文件集"_s);
+    PopupMenu1->addSeparator();
+    t1 = menuItem(PopupMenu1, u"t1"_s, u"添加音频文件"_s);
+
+    PopupMenu2 = named(new QMenu(this), u"PopupMenu2"_s);
+    N14 = menuItem(PopupMenu2, u"N14"_s, u"立即播放 "_s);
+    N10 = menuItem(PopupMenu2, u"N10"_s, u"添加到播放列表"_s);
+    N11 = menuItem(PopupMenu2, u"N11"_s, u"移除文件"_s);
+
+    PopupMenu5 = named(new QMenu(this), u"PopupMenu5"_s);
+    MenuItem1 = menuItem(PopupMenu5, u"MenuItem1"_s, u"设置注释"_s);
+    unset1 = menuItem(PopupMenu5, u"unset1"_s, u"取消注释"_s);
+
+    PopupMenu6 = named(new QMenu(this), u"PopupMenu6"_s);
+    MenuItem2 = menuItem(PopupMenu6, u"MenuItem2"_s, u"设置注释"_s);
+    MenuItem3 = menuItem(PopupMenu6, u"MenuItem3"_s, u"取消注释"_s);
+}
+
+void TForm1::buildLayout()
+{
+    // Library panel | centre | playing list, with splitters between them.
+    Splitter1 = named(new QSplitter(Qt::Horizontal), u"Splitter1"_s);
+    Splitter1->setChildrenCollapsible(false);
+    Splitter1->addWidget(buildLibraryPanel());
+
+    Splitter2 = named(new QSplitter(Qt::Horizontal), u"Splitter2"_s);
+    Splitter2->setChildrenCollapsible(false);
+    Splitter2->addWidget(buildCentrePanel());
+    Splitter2->addWidget(buildPlayingListPanel());
+    Splitter2->setStretchFactor(0, 1);
+    Splitter2->setStretchFactor(1, 0);
+    Splitter2->setSizes({ 724 - 161 - 145, 145 });
+
+    Splitter1->addWidget(Splitter2);
+    Splitter1->setStretchFactor(0, 0);
+    Splitter1->setStretchFactor(1, 1);
+    Splitter1->setSizes({ 161, 724 - 161 });
+    setCentralWidget(Splitter1);
+
+    StatusBar1 = named(new QStatusBar(this), u"StatusBar1"_s);
+    StatusBar1->setFixedHeight(19);
+    StatusBar1->setSizeGripEnabled(true);
+    setStatusBar(StatusBar1);
+}
+
+QWidget* TForm1::buildLibraryPanel()
+{
+    Panel7 = panel(u"Panel7"_s);
+    auto* layout = new QVBoxLayout(Panel7);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    PageControl2 = named(new QTabWidget(Panel7), u"PageControl2"_s);
+    TabSheet3 = named(new QWidget, u"TabSheet3"_s);
+    auto* sheetLayout = new QVBoxLayout(TabSheet3);
+    sheetLayout->setContentsMargins(0, 0, 0, 0);
+
+    TreeView1 = named(new QTreeWidget(TabSheet3), u"TreeView1"_s);
+    TreeView1->setHeaderHidden(true);
+    TreeView1->setIndentation(19);
+    TreeView1->setIconSize(QSize(16, 16));
+    TreeView1->setAccessibleName(u"文件夹"_s);
+    TreeView1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(TreeView1, &QWidget::customContextMenuRequested, this,
+        [this](const QPoint& pos) { showContextMenu(PopupMenu1, TreeView1, pos); });
+    sheetLayout->addWidget(TreeView1);
+
+    PageControl2->addTab(TabSheet3, u"文件夹"_s);
+    layout->addWidget(PageControl2);
+    Panel7->resize(161, Panel7->height());
+    return Panel7;
+}
+
+QWidget* TForm1::buildCentrePanel()
+{
+    Panel1 = panel(u"Panel1"_s);
+    auto* layout = new QVBoxLayout(Panel1);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    // The file list above the transcripts, with a splitter between them.
+    Splitter3 = named(new QSplitter(Qt::Vertical, Panel1), u"Splitter3"_s);
+    Splitter3->setHandleWidth(3);
+    Splitter3->setChildrenCollapsible(false);
+
+    ListView1 = named(new QTreeWidget, u"ListView1"_s);
+    ListView1->setRootIsDecorated(false);
+    ListView1->setItemsExpandable(false);
+    ListView1->setUniformRowHeights(true);
+    ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView1->setAllColumnsShowFocus(true);
+    ListView1->setHeaderLabels({ u"音频文件名称"_s, u"文件大小(KB)"_s, u"文件路径"_s, u"备注"_s });
+    ListView1->header()->setStretchLastSection(false);
+    ListView1->setColumnWidth(0, 150);
+    ListView1->setColumnWidth(1, 80);
+    ListView1->setColumnWidth(2, 200);
+    ListView1->setColumnWidth(3, 50);
+    ListView1->setAccessibleName(u"音频文件"_s);
+    ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ListView1, &QWidget::customContextMenuRequested, this,
+        [this](const QPoint& pos) { showContextMenu(PopupMenu2, ListView1, pos); });
+    Splitter3->addWidget(ListView1);
+
+    Panel4 = panel(u"Panel4"_s);
+    auto* transcriptLayout = new QVBoxLayout(Panel4);
+    transcriptLayout->setContentsMargins(0, 0, 0, 0);
+    PageControl1 = named(new QTabWidget(Panel4), u"PageControl1"_s);
+    PageControl1->setDocumentMode(true);
+    const auto addPane = [this](QWidget*& sheet, QTextEdit*& editor, const QString& sheetName,
+                             const QString& editorName, const QString& caption, QMenu* menu) {
+        sheet = named(new QWidget, sheetName);
+        auto* sheetLayout = new QVBoxLayout(sheet);
+        sheetLayout->setContentsMargins(0, 0, 0, 0);
+        editor = named(new QTextEdit(sheet), editorName);
+        editor->setAccessibleName(caption);
+        editor->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(editor, &QWidget::customContextMenuRequested, this,
+            [this, editor, menu](const QPoint& pos) { showContextMenu(menu, editor, pos); });
+        sheetLayout->addWidget(editor);
+        PageControl1->addTab(sheet, caption);
+    };
+    addPane(TabSheet1, RichTextEdit3, u"TabSheet1"_s, u"RichTextEdit3"_s, u"英文"_s, PopupMenu5);
+    addPane(TabSheet2, RichTextEdit4, u"TabSheet2"_s, u"RichTextEdit4"_s, u"中文"_s, PopupMenu6);
+    PageControl1->setCurrentIndex(0);
+    transcriptLayout->addWidget(PageControl1);
+    Splitter3->addWidget(Panel4);
+    Splitter3->setStretchFactor(0, 0);
+    Splitter3->setStretchFactor(1, 1);
+    Splitter3->setSizes({ 104, 300 });
+    layout->addWidget(Splitter3, 1);
+
+    // The player: transport row above the segment track bar.
+    Panel2 = panel(u"Panel2"_s, Panel1);
+    Panel2->setFixedHeight(50);
+    auto* playerLayout = new QVBoxLayout(Panel2);
+    playerLayout->setContentsMargins(0, 0, 0, 0);
+    playerLayout->setSpacing(0);
+    playerLayout->addWidget(buildTransportRow());
+    playerLayout->addStretch(1);
+    Panel9 = panel(u"Panel9"_s, Panel2);
+    Panel9->setFixedHeight(27);
+    auto* barLayout = new QVBoxLayout(Panel9);
+    barLayout->setContentsMargins(0, 0, 0, 0);
+    playerLayout->addWidget(Panel9);
+    layout->addWidget(Panel2);
+    return Panel1;
+}
+
+QFrame* TForm1::buildTransportRow()
+{
+    Panel5 = panel(u"Panel5"_s);
+    Panel5->setFixedHeight(21);
+    Panel5->setMinimumWidth(label6Width);
+    SpeedButton1 = speedButton(Panel5, u"SpeedButton1"_s, u"播放/暂停"_s, u"play"_s, 0);
+    SpeedButton2 = speedButton(Panel5, u"SpeedButton2"_s, u"停止"_s, u"stop"_s, 24);
+    SpeedButton5 = speedButton(Panel5, u"SpeedButton5"_s, u"左移"_s, u"left"_s, 56);
+    SpeedButton6 = speedButton(Panel5, u"SpeedButton6"_s, u"起始点"_s, u"markstart"_s, 79);
+    SpeedButton7 = speedButton(Panel5, u"SpeedButton7"_s, u"右移"_s, u"right"_s, 102);
+    SpeedButton8 = speedButton(Panel5, u"SpeedButton8"_s, u"左移"_s, u"left"_s, 136);
+    SpeedButton9 = speedButton(Panel5, u"SpeedButton9"_s, u"截止点"_s, u"markend"_s, 159);
+    SpeedButton10 = speedButton(Panel5, u"SpeedButton10"_s, u"右移"_s, u"right"_s, 184, 21);
+    SpeedButton11
+        = speedButton(Panel5, u"SpeedButton11"_s, u"取消复读 "_s, u"cancelrepeat"_s, 222, 23, 23);
+
+    Label7 = named(new QLabel(Panel5), u"Label7"_s);
+    Label7->setGeometry(360, 0, 140, 21);
+    Label7->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    QPalette maroon = Label7->palette();
+    maroon.setColor(QPalette::WindowText, QColor(0x80, 0, 0));
+    Label7->setPalette(maroon);
+
+    // Label6 stays at the right end of the row.
+    Label6 = named(new QLabel(Panel5), u"Label6"_s);
+    Label6->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Panel5->installEventFilter(this);
+    return Panel5;
+}
+
+QWidget* TForm1::buildPlayingListPanel()
+{
+    Panel3 = panel(u"Panel3"_s);
+    auto* layout = new QVBoxLayout(Panel3);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    Panel6 = panel(u"Panel6"_s, Panel3);
+    Panel6->setFixedHeight(88);
+    auto* heading = new QVBoxLayout(Panel6);
+    heading->setContentsMargins(4, 4, 4, 0);
+    heading->setSpacing(2);
+    Label5 = named(new QLabel(u"播放列表"_s, Panel6), u"Label5"_s);
+    QFont headingFont = Label5->font();
+    headingFont.setPointSize(10);
+    Label5->setFont(headingFont);
+    heading->addWidget(Label5);
+    heading->addStretch(1);
+    LblFileLst = named(new QLabel(u"(DefaultLst)"_s, Panel6), u"LblFileLst"_s);
+    LblFileLst->setAlignment(Qt::AlignCenter);
+    heading->addWidget(LblFileLst);
+    Panel8 = panel(u"Panel8"_s, Panel6);
+    Panel8->setFrameShape(QFrame::HLine);
+    Panel8->setFrameShadow(QFrame::Sunken);
+    Panel8->setFixedHeight(2);
+    heading->addWidget(Panel8);
+
+    ToolBar1 = named(new QToolBar(Panel6), u"ToolBar1"_s);
+    ToolBar1->setFixedHeight(29);
+    ToolBar1->setIconSize(QSize(16, 16));
+    ToolBar1->setMovable(false);
+    const auto toolButton = [this](const QString& name, const QString& hint, int image) {
+        auto* button = named(new QToolButton(ToolBar1), name);
+        button->setIcon(imglist.value(image));
+        button->setToolTip(hint);
+        button->setAccessibleName(hint);
+        button->setAutoRaise(true);
+        ToolBar1->addWidget(button);
+        return button;
+    };
+    ToolButton1 = toolButton(u"ToolButton1"_s, u"打开播放列表"_s, 3);
+    ToolButton3 = toolButton(u"ToolButton3"_s, u"维护播放文件"_s, 7);
+    heading->addWidget(ToolBar1);
+    layout->addWidget(Panel6);
+
+    ListBox1 = named(new QListWidget(Panel3), u"ListBox1"_s);
+    ListBox1->setUniformItemSizes(true);
+    ListBox1->setAccessibleName(u"播放列表"_s);
+    ListBox1->setMouseTracking(true);
+    layout->addWidget(ListBox1, 1);
+    Panel3->resize(145, Panel3->height());
+    return Panel3;
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Panel5 && event->type() == QEvent::Resize)
+        placeLabel6();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::placeLabel6()
+{
+    Label6->setGeometry(Panel5->width() - Label6->width(), 0, Label6->width(), Panel5->height());
+}
+
+void TForm1::showContextMenu(QMenu* menu, QWidget* widget, const QPoint& pos)
+{
+    QWidget* viewport = widget;
+    if (auto* view = qobject_cast<QAbstractScrollArea*>(widget))
+        viewport = view->viewport();
+    menu->popup(viewport->mapToGlobal(pos));
+}
+
+} // namespace ecolvar

@@ -1,0 +1,156 @@
+#pragma once
+
+#include <QList>
+#include <QMainWindow>
+#include <QStringList>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QSplitter;
+class QStatusBar;
+class QTabWidget;
+class QTextEdit;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+class QWidget;
+
+namespace ecolvar {
+
+class Prompts;
+
+// The main window: the library panel on the left, the file list, transcripts and player in the
+// centre, the playing list on the right. Controls keep their design names (also their
+// objectName). Handlers are connected through connectHandler(), so an error escaping one is
+// shown by the error report.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // programDir is the directory that holds mpl/, txt/ and the help file, with or without a
+    // trailing separator.
+    TForm1(Prompts& prompts, const QString& programDir, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The program directory and the library directory, each ending in a separator.
+    const QString& ProgramDir() const { return m_programDir; }
+    const QString& LibraryDir() const { return m_libraryDir; }
+    // The transcript directory, ending in a separator.
+    QString TranscriptDir() const;
+
+    // The full paths chosen in the select-file dialog, in order.
+    QStringList SelectedFiles;
+
+    // The pictures of the tree and the tool bar: 0 root, 1 folder, 2 audio set, 3 open
+    // playlist, 7 maintain playlists.
+    QList<QIcon> imglist;
+
+    // Library panel.
+    QFrame* Panel7 = nullptr;
+    QTabWidget* PageControl2 = nullptr;
+    QWidget* TabSheet3 = nullptr;
+    QTreeWidget* TreeView1 = nullptr;
+    QSplitter* Splitter1 = nullptr;
+
+    // Playing-list panel.
+    QSplitter* Splitter2 = nullptr;
+    QFrame* Panel3 = nullptr;
+    QFrame* Panel6 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* LblFileLst = nullptr;
+    QFrame* Panel8 = nullptr;
+    QToolBar* ToolBar1 = nullptr;
+    QToolButton* ToolButton1 = nullptr;
+    QToolButton* ToolButton3 = nullptr;
+    QListWidget* ListBox1 = nullptr;
+
+    // Centre panel: file list, transcripts, player.
+    QFrame* Panel1 = nullptr;
+    QTreeWidget* ListView1 = nullptr;
+    QSplitter* Splitter3 = nullptr;
+    QFrame* Panel4 = nullptr;
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheet1 = nullptr;
+    QWidget* TabSheet2 = nullptr;
+    QTextEdit* RichTextEdit3 = nullptr;
+    QTextEdit* RichTextEdit4 = nullptr;
+    QFrame* Panel2 = nullptr;
+    QFrame* Panel5 = nullptr;
+    QToolButton* SpeedButton1 = nullptr;
+    QToolButton* SpeedButton2 = nullptr;
+    QToolButton* SpeedButton5 = nullptr;
+    QToolButton* SpeedButton6 = nullptr;
+    QToolButton* SpeedButton7 = nullptr;
+    QToolButton* SpeedButton8 = nullptr;
+    QToolButton* SpeedButton9 = nullptr;
+    QToolButton* SpeedButton10 = nullptr;
+    QToolButton* SpeedButton11 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label7 = nullptr;
+    QFrame* Panel9 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+
+    QTimer* Timer2 = nullptr;
+
+    // Menus.
+    QMenu* menuFile = nullptr;
+    QAction* N15 = nullptr; // 保存(&S)
+    QAction* N16 = nullptr; // 退出(&X)
+    QMenu* menuHelp = nullptr;
+    QAction* N13 = nullptr; // 帮助(&P)
+
+    QMenu* PopupMenu1 = nullptr; // library tree
+    QAction* N2 = nullptr;
+    QAction* N4 = nullptr;
+    QAction* N5 = nullptr;
+    QAction* N3 = nullptr;
+    QAction* N7 = nullptr;
+    QAction* N8 = nullptr;
+    QAction* t1 = nullptr;
+
+    QMenu* PopupMenu2 = nullptr; // file list
+    QAction* N14 = nullptr;
+    QAction* N10 = nullptr;
+    QAction* N11 = nullptr;
+
+    QMenu* PopupMenu5 = nullptr; // English pane
+    QAction* MenuItem1 = nullptr;
+    QAction* unset1 = nullptr;
+
+    QMenu* PopupMenu6 = nullptr; // Chinese pane
+    QAction* MenuItem2 = nullptr;
+    QAction* MenuItem3 = nullptr;
+
+    // The help file that 帮助(&P) opens: help.chm in the program directory when it exists,
+    // otherwise the help.html shipped there.
+    static QString helpFilePath(const QString& programDir);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormClose();
+    void N13Click();
+    void N16Click();
+
+    void buildLayout();
+    void buildMenus();
+    QWidget* buildLibraryPanel();
+    QWidget* buildCentrePanel();
+    QWidget* buildPlayingListPanel();
+    QFrame* buildTransportRow();
+    void placeLabel6();
+    void showContextMenu(QMenu* menu, QWidget* widget, const QPoint& pos);
+
+    Prompts& m_prompts;
+    QString m_programDir;
+    QString m_libraryDir;
+};
+
+} // namespace ecolvar

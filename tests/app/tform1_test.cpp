@@ -1,0 +1,246 @@
+#include "app/tform1.h"
+#include "core/ecolvarerror.h"
+#include "core/errorreport.h"
+
+#include "qtprinters.h"
+#include "scriptedprompts.h"
+#include "testutil.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace ecolvar {
+namespace {
+
+class TForm1Test : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_programDir.isValid());
+        m_form = std::make_unique<TForm1>(m_prompts, m_programDir.path());
+        m_form->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_form.get()));
+    }
+
+    template <typename W> W* find(const QString& name) const
+    {
+        W* widget = m_form->findChild<W*>(name);
+        EXPECT_NE(widget, nullptr) << name.toStdString();
+        return widget;
+    }
+
+    QTemporaryDir m_programDir;
+    test::ScriptedPrompts m_prompts;
+    std::unique_ptr<TForm1> m_form;
+};
+
+TEST_F(TForm1Test, StartsWithTheLabelsOfAnEmptyPlayer)
+{
+    EXPECT_EQ(m_form->windowTitle(), u"Ecolvar"_s);
+    EXPECT_EQ(find<QLabel>(u"Label6"_s)->text(), u"起始点：0:0:0  结束点：0:0:0"_s);
+    EXPECT_EQ(find<QLabel>(u"Label6"_s)->width(), 207);
+    EXPECT_EQ(find<QLabel>(u"Label7"_s)->text(), u"位置：0:0:0/0:0:0"_s);
+    EXPECT_EQ(find<QLabel>(u"Label7"_s)->width(), 140);
+    EXPECT_EQ(find<QLabel>(u"Label7"_s)->x(), 360);
+    EXPECT_EQ(find<QLabel>(u"LblFileLst"_s)->text(), u"(DefaultLst)"_s);
+    EXPECT_EQ(find<QLabel>(u"Label5"_s)->text(), u"播放列表"_s);
+    EXPECT_EQ(find<QListWidget>(u"ListBox1"_s)->count(), 0);
+    EXPECT_EQ(find<QTreeWidget>(u"ListView1"_s)->topLevelItemCount(), 0);
+    EXPECT_FALSE(m_form->Timer2->isActive());
+    EXPECT_EQ(m_form->Timer2->interval(), 333);
+    EXPECT_TRUE(m_prompts.shown().isEmpty());
+
+    // Label6 stays at the right end of the transport row when the window is resized.
+    auto* panel5 = find<QWidget>(u"Panel5"_s);
+    m_form->resize(1000, 600);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(find<QLabel>(u"Label6"_s)->geometry().right(), panel5->width() - 1);
+}
+
+TEST_F(TForm1Test, EveryDesignedControlExistsByName)
+{
+    const QStringList names = { u"Panel7"_s, u"PageControl2"_s, u"TabSheet3"_s, u"TreeView1"_s,
+        u"Splitter1"_s, u"Panel3"_s, u"Panel6"_s, u"Label5"_s, u"LblFileLst"_s, u"Panel8"_s,
+        u"ToolBar1"_s, u"ToolButton1"_s, u"ToolButton3"_s, u"ListBox1"_s, u"Splitter2"_s,
+        u"Panel1"_s, u"ListView1"_s, u"Splitter3"_s, u"Panel4"_s, u"PageControl1"_s, u"TabSheet1"_s,
+        u"RichTextEdit3"_s, u"TabSheet2"_s, u"RichTextEdit4"_s, u"Panel2"_s, u"Panel5"_s,
+        u"Label6"_s, u"Label7"_s, u"Panel9"_s, u"StatusBar1"_s };
+    for (const QString& name : names)
+        find<QWidget>(name);
+
+    EXPECT_EQ(find<QWidget>(u"Panel2"_s)->height(), 50);
+    EXPECT_EQ(find<QWidget>(u"Panel5"_s)->height(), 21);
+    EXPECT_EQ(find<QWidget>(u"Panel9"_s)->height(), 27);
+    EXPECT_EQ(find<QWidget>(u"Panel6"_s)->height(), 88);
+    EXPECT_EQ(find<QWidget>(u"StatusBar1"_s)->height(), 19);
+    EXPECT_EQ(find<QTreeWidget>(u"TreeView1"_s)->indentation(), 19);
+
+    auto* tabs = find<QTabWidget>(u"PageControl1"_s);
+    ASSERT_EQ(tabs->count(), 2);
+    EXPECT_EQ(tabs->tabText(0), u"英文"_s);
+    EXPECT_EQ(tabs->tabText(1), u"中文"_s);
+    EXPECT_EQ(tabs->currentIndex(), 0);
+    EXPECT_EQ(find<QTabWidget>(u"PageControl2"_s)->tabText(0), u"文件夹"_s);
+
+    auto* fileList = find<QTreeWidget>(u"ListView1"_s);
+    ASSERT_EQ(fileList->columnCount(), 4);
+    const QStringList headers = { u"音频文件名称"_s, u"文件大小(KB)"_s, u"文件路径"_s, u"备注"_s };
+    const int widths[] = { 150, 80, 200, 50 };
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_EQ(fileList->headerItem()->text(c), headers[c]);
+        EXPECT_EQ(fileList->header()->sectionSize(c), widths[c]);
+    }
+    EXPECT_EQ(fileList->selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_EQ(fileList->selectionBehavior(), QAbstractItemView::SelectRows);
+
+    ASSERT_EQ(m_form->imglist.size(), 8);
+    for (const QIcon& icon : m_form->imglist)
+        EXPECT_FALSE(icon.pixmap(16, 16).isNull());
+}
+
+TEST_F(TForm1Test, TransportButtonsSitWhereDesignedWithTheirHintsAsAccessibleNames)
+{
+    struct Button {
+        const char16_t* name;
+        int left, width, height;
+        const char16_t* hint;
+    };
+    const Button buttons[] = {
+        { u"SpeedButton1", 0, 23, 22, u"播放/暂停" },
+        { u"SpeedButton2", 24, 23, 22, u"停止" },
+        { u"SpeedButton5", 56, 23, 22, u"左移" },
+        { u"SpeedButton6", 79, 23, 22, u"起始点" },
+        { u"SpeedButton7", 102, 23, 22, u"右移" },
+        { u"SpeedButton8", 136, 23, 22, u"左移" },
+        { u"SpeedButton9", 159, 23, 22, u"截止点" },
+        { u"SpeedButton10", 184, 21, 22, u"右移" },
+        { u"SpeedButton11", 222, 23, 23, u"取消复读 " },
+    };
+    for (const Button& b : buttons) {
+        const QString name = QString::fromUtf16(b.name);
+        auto* button = find<QToolButton>(name);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->geometry(), QRect(b.left, 0, b.width, b.height)) << name.toStdString();
+        EXPECT_EQ(button->toolTip(), QString::fromUtf16(b.hint));
+        EXPECT_TRUE(button->autoRaise());
+        EXPECT_FALSE(button->icon().isNull());
+
+        QAccessibleInterface* a11y = QAccessible::queryAccessibleInterface(button);
+        ASSERT_NE(a11y, nullptr);
+        EXPECT_EQ(a11y->text(QAccessible::Name), QString::fromUtf16(b.hint));
+        EXPECT_EQ(a11y->role(), QAccessible::Button);
+    }
+    EXPECT_EQ(find<QToolButton>(u"ToolButton1"_s)->toolTip(), u"打开播放列表"_s);
+    EXPECT_EQ(find<QToolButton>(u"ToolButton3"_s)->toolTip(), u"维护播放文件"_s);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(find<QToolButton>(u"ToolButton3"_s))
+                  ->text(QAccessible::Name),
+        u"维护播放文件"_s);
+}
+
+TEST_F(TForm1Test, ListsTreeAndLabelsAreReachableWithTheirRoles)
+{
+    const std::pair<const char16_t*, QAccessible::Role> controls[] = {
+        { u"TreeView1", QAccessible::Tree },
+        { u"ListBox1", QAccessible::List },
+        { u"Label6", QAccessible::StaticText },
+        { u"Label7", QAccessible::StaticText },
+        { u"LblFileLst", QAccessible::StaticText },
+    };
+    for (const auto& [name, role] : controls) {
+        QAccessibleInterface* a11y
+            = QAccessible::queryAccessibleInterface(find<QWidget>(QString::fromUtf16(name)));
+        ASSERT_NE(a11y, nullptr);
+        EXPECT_EQ(a11y->role(), role) << QString::fromUtf16(name).toStdString();
+    }
+    QAccessibleInterface* label = QAccessible::queryAccessibleInterface(m_form->Label7);
+    EXPECT_EQ(label->text(QAccessible::Name), u"位置：0:0:0/0:0:0"_s);
+}
+
+TEST_F(TForm1Test, MenusHoldEveryItem)
+{
+    const auto captions = [](QMenu* menu) {
+        QStringList texts;
+        for (QAction* action : menu->actions())
+            texts.append(action->isSeparator() ? u"-"_s : action->text());
+        return texts;
+    };
+    EXPECT_EQ(captions(m_form->menuFile), QStringList({ u"保存(&S)"_s, u"退出(&X)"_s }));
+    EXPECT_EQ(captions(m_form->menuHelp), QStringList({ u"帮助(&P)"_s }));
+    EXPECT_EQ(m_form->menuFile->title(), u"文件(&F)"_s);
+    EXPECT_EQ(m_form->menuHelp->title(), u"帮助(&H)"_s);
+    EXPECT_EQ(captions(m_form->PopupMenu1),
+        QStringList(
+            { u"添加文件夹"_s, u"删除文件夹"_s, u"更名文件夹"_s, u"-"_s, u"添加音频文件集"_s,
+                u"删除音频文件集"_s, u"更名音频文件集"_s, u"-"_s, u"添加音频文件"_s }));
+    EXPECT_EQ(captions(m_form->PopupMenu2),
+        QStringList({ u"立即播放 "_s, u"添加到播放列表"_s, u"移除文件"_s }));
+    EXPECT_EQ(captions(m_form->PopupMenu5), QStringList({ u"设置注释"_s, u"取消注释"_s }));
+    EXPECT_EQ(captions(m_form->PopupMenu6), QStringList({ u"设置注释"_s, u"取消注释"_s }));
+    EXPECT_EQ(m_form->findChild<QAction*>(u"N11"_s), m_form->N11);
+}
+
+TEST_F(TForm1Test, DirectoriesAreBesideTheProgramAndCreatedWhenMissing)
+{
+    const QString dir = QDir::toNativeSeparators(m_programDir.path()) + QDir::separator();
+    EXPECT_EQ(m_form->ProgramDir(), dir);
+    EXPECT_EQ(m_form->LibraryDir(), dir + u"mpl"_s + QDir::separator());
+    EXPECT_TRUE(QFileInfo(m_form->LibraryDir()).isDir());
+    EXPECT_TRUE(QFileInfo(m_form->TranscriptDir()).isDir());
+}
+
+TEST_F(TForm1Test, HelpOpensTheChmWhenPresentElseTheShippedPage)
+{
+    const QString dir = m_form->ProgramDir();
+    EXPECT_EQ(TForm1::helpFilePath(m_programDir.path()), dir + u"help.html"_s);
+    test::writeFile(dir + u"help.chm"_s, "ITSF");
+    EXPECT_EQ(TForm1::helpFilePath(m_programDir.path()), dir + u"help.chm"_s);
+}
+
+class Failing : public QObject {
+public:
+    void fail() { throw EcolvarError(u"I/O error 32"_s); }
+};
+
+TEST_F(TForm1Test, AnErrorInAHandlerIsReportedAndTheWindowGoesOn)
+{
+    test::ErrorRecorder recorder;
+    Failing failing;
+    connectHandler(m_form->SpeedButton11, &QToolButton::clicked, &failing, &Failing::fail);
+
+    QTest::mouseClick(m_form->SpeedButton11, Qt::LeftButton);
+    QTest::mouseClick(m_form->SpeedButton11, Qt::LeftButton);
+
+    EXPECT_EQ(recorder.errors(), QStringList({ u"I/O error 32"_s, u"I/O error 32"_s }));
+    EXPECT_TRUE(m_form->isVisible());
+    m_form->PageControl1->setCurrentIndex(1);
+    EXPECT_EQ(m_form->PageControl1->currentIndex(), 1);
+}
+
+TEST_F(TForm1Test, ClosingEmptiesTheSelectedFiles)
+{
+    m_form->SelectedFiles = { u"/a.mp3"_s };
+    EXPECT_TRUE(m_form->close());
+    EXPECT_TRUE(m_form->SelectedFiles.isEmpty());
+    EXPECT_TRUE(m_prompts.shown().isEmpty());
+}
+
+} // namespace
+} // namespace ecolvar

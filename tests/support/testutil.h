@@ -1,0 +1,30 @@
+#pragma once
+
+#include "core/errorreport.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace ecolvar::test {
+
+// Records what reaches the error report while it lives; restores the previous sink after.
+class ErrorRecorder {
+public:
+    ErrorRecorder();
+    ~ErrorRecorder();
+    ErrorRecorder(const ErrorRecorder&) = delete;
+    ErrorRecorder& operator=(const ErrorRecorder&) = delete;
+
+    const QStringList& errors() const { return m_errors; }
+
+private:
+    QStringList m_errors;
+    ErrorReport::Sink m_previous;
+};
+
+// Writes bytes to path, creating the directories above it. Fails the test when it cannot.
+void writeFile(const QString& path, const QByteArray& bytes);
+QByteArray readFile(const QString& path);
+
+} // namespace ecolvar::test
