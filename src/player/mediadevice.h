@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace ecolvar {
+
+// Mode numbers of a media device. Callers test only Stopped and Playing.
+enum MediaMode : int {
+    ModeNotReady = 0,
+    ModeStopped = 1,
+    ModePlaying = 2,
+    ModeRecording = 3,
+    ModeSeeking = 4,
+    ModePaused = 5,
+    ModeOpen = 6,
+};
+
+// A device that opens one audio file and plays it, or a range of it. Positions and lengths are
+// whole milliseconds. Play, Stop, Seek and Length throw EcolvarError("No MCI device open") when
+// no file is open; Position and Mode then read 0 and ModeNotReady.
+//
+// A start point and an end point set with setPlayFrom/setPlayTo are pending: they apply to the
+// next Play only, and stay readable through PlayFrom()/PlayTo() afterwards.
+class MediaDevice {
+public:
+    virtual ~MediaDevice() = default;
+
+    // The full path that the next Open uses.
+    const QString& FileName() const { return m_fileName; }
+    void setFileName(const QString& path) { m_fileName = path; }
+
+    // Closes a file still open, then opens FileName(). Throws EcolvarError carrying the
+    // decoder's text when the file cannot be opened.
+    virtual void Open() = 0;
+    // Closes the file; does nothing when none is open.
+    virtual void Close() = 0;
+
+    // Starts playing and returns at once: over the pending range if one was set, else from the
+    // position to the end of the file (from the beginning when the position is at the end).
+    // An empty or inverted pending range plays on from the position.
+    virtual void Play() = 0;
+    virtual void Stop() = 0;
+    // Moves the position to ms (clamped to the file) and returns when done; playback stops.
+    virtual void Seek(int ms) = 0;
+
+    virtual int Length() = 0;
+    virtual int Position() = 0;
+    virtual int Mode() = 0;
+
+    void setPlayFrom(int ms)
+    {
+        m_playFrom = ms;
+        m_fromPending = true;
+    }
+    void setPlayTo(int ms)
+    {
+        m_playTo = ms;
+        m_toPending = true;
+    }
+    int PlayFrom() const { return m_playFrom; }
+    int PlayTo() const { return m_playTo; }
+
+protected:
+    struct PendingRange {
+        std::optional<int> from;
+        std::optional<int> to;
+    };
+    // The points set since the last play; they are no longer pending afterwards.
+    PendingRange takePending()
+    {
+        PendingRange range;
+        if (m_fromPending)
+            range.from = m_playFrom;
+        if (m_toPending)
+            range.to = m_playTo;
+        m_fromPending = m_toPending = false;
+        return range;
+    }
+
+private:
+    QString m_fileName;
+    int m_playFrom = 0;
+    int m_playTo = 0;
+    bool m_fromPending = false;
+    bool m_toPending = false;
+};
+
+// The error text of Play, Stop, Seek and Length without an open file.
+inline QString noDeviceOpenText()
+{
+    return QStringLiteral("No MCI device open");
+}
+
+} // namespace ecolvar

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "player/mediadevice.h"
+
+#include <QHash>
+#include <QStringList>
+
+namespace ecolvar::test {
+
+// A media device over imaginary files, driven by a manual clock: time passes only in
+// advance(). Records every operation in calls() ("Open a.mp3", "Seek 100", "Play 0-5000", ...).
+class FakeMediaDevice : public MediaDevice {
+public:
+    // A file that opens with the given length in milliseconds.
+    void addFile(const QString& path, int lengthMs);
+    // A file whose Open throws with the given text.
+    void addBrokenFile(const QString& path, const QString& errorText);
+
+    void Open() override;
+    void Close() override;
+    void Play() override;
+    void Stop() override;
+    void Seek(int ms) override;
+    int Length() override;
+    int Position() override;
+    int Mode() override;
+
+    // Lets ms milliseconds of playback pass: the position moves on, and playing stops at the end
+    // point (or the end of the file) with the position there.
+    void advance(int ms);
+
+    bool isOpen() const { return m_open; }
+    const QString& openFile() const { return m_openFile; }
+    const QStringList& calls() const { return m_calls; }
+    void clearCalls() { m_calls.clear(); }
+
+private:
+    void requireOpen() const;
+
+    QHash<QString, int> m_lengths;
+    QHash<QString, QString> m_broken;
+    QStringList m_calls;
+    QString m_openFile;
+    bool m_open = false;
+    int m_length = 0;
+    int m_position = 0;
+    int m_end = 0;
+    int m_mode = ModeNotReady;
+};
+
+} // namespace ecolvar::test
