@@ -1,0 +1,53 @@
+#include "richtext/rvdocument.h"
+
+#include "qtprinters.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using namespace ecolvar;
+
+TEST(RVDocument, ParagraphStyleOfContinuingItemsIsThatOfTheirParagraph)
+{
+    RVDocument doc;
+    doc.Items = { RVItem::text(u"a"_s, 0, 1), RVItem::text(u"b"_s, 4, -1),
+        RVItem::text(u"c"_s, 0, 0), RVItem::text(u"d"_s, 0, -1) };
+    EXPECT_EQ(doc.paragraphStyleAt(0), 1);
+    EXPECT_EQ(doc.paragraphStyleAt(1), 1);
+    EXPECT_EQ(doc.paragraphStyleAt(3), 0);
+    EXPECT_TRUE(doc.Items[1].continuesParagraph());
+    EXPECT_EQ(doc.Items[1].Options, rvioSameAsPrev);
+    EXPECT_EQ(doc.Items[2].Options, 0);
+}
+
+TEST(RVDocument, AbsentAndEmptyTagsDiffer)
+{
+    const RVItem none = RVItem::text(u"x"_s);
+    const RVItem empty = RVItem::text(u"x"_s, 0, 0, QString());
+    EXPECT_FALSE(none.Tag.has_value());
+    EXPECT_TRUE(empty.Tag.has_value());
+    EXPECT_NE(none, empty);
+}
+
+TEST(RVDocument, ClearDropsItemsAndTrailingCheckpoint)
+{
+    RVDocument doc;
+    doc.Items.append(RVItem::text(u"x"_s));
+    doc.TrailingCheckpoint = RVCheckpoint { u"end"_s, std::nullopt, false, false };
+    doc.clear();
+    EXPECT_TRUE(doc.isEmpty());
+    EXPECT_FALSE(doc.TrailingCheckpoint);
+    EXPECT_EQ(doc, RVDocument());
+}
+
+TEST(RVItem, LinesAndTablesOccupyAWholeLine)
+{
+    RVItem item;
+    item.Kind = rvrkBreak;
+    EXPECT_TRUE(item.occupiesWholeLine());
+    EXPECT_FALSE(item.isText());
+    item.Kind = rvrkTable;
+    EXPECT_TRUE(item.occupiesWholeLine());
+    item.Kind = rvrkPicture;
+    EXPECT_FALSE(item.occupiesWholeLine());
+}
