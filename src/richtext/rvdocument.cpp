@@ -2,6 +2,23 @@
 
 namespace ecolvar {
 
+namespace {
+
+template <class T>
+bool sameValue(const std::shared_ptr<const T>& a, const std::shared_ptr<const T>& b)
+{
+    return a == b || (a && b && *a == *b);
+}
+
+} // namespace
+
+bool RVItem::operator==(const RVItem& other) const
+{
+    return Kind == other.Kind && StyleNo == other.StyleNo && ParaNo == other.ParaNo
+        && Options == other.Options && Tag == other.Tag && Hint == other.Hint && Text == other.Text
+        && sameValue(Checkpoint, other.Checkpoint) && sameValue(Record, other.Record);
+}
+
 RVItem RVItem::text(const QString& text, int styleNo, int paraNo, std::optional<QString> tag)
 {
     RVItem item;

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <memory>
 #include <optional>
 
 namespace ecolvar {
@@ -40,8 +41,21 @@ enum RVRecordKind : int {
     rvrkTable = -60,
 };
 
+// The part of an opaque record that is written back as it was read: the save type and line
+// count of its header, the header fields after the tag (without the separating space), and the
+// data lines with their line ends and binary blocks, byte for byte.
+struct RVRecord {
+    int SaveType = 0;
+    int LineCount = 0;
+    QByteArray Extra;
+    QByteArray Data;
+
+    bool operator==(const RVRecord&) const = default;
+};
+
 // One item of a document: a run of text in one text style, or an opaque record (picture,
-// table, ...) that is written back exactly as it was read.
+// table, ...) that is written back exactly as it was read. The rarely present checkpoint and
+// record data are shared and never changed in place (assign a new one), which keeps items small.
 struct RVItem {
     // 0 for a text item; a negative RVRecordKind for an opaque record.
     int Kind = 0;
@@ -55,22 +69,16 @@ struct RVItem {
     std::optional<QString> Tag;
     QString Hint;
     QString Text;
-    std::optional<RVCheckpoint> Checkpoint;
-
-    // Opaque records: the header fields after the tag (without the separating space), the
-    // save type and line count of the header, and the data lines with their line ends and
-    // binary blocks, byte for byte.
-    int SaveType = 0;
-    int LineCount = 0;
-    QByteArray Extra;
-    QByteArray Data;
+    std::shared_ptr<const RVCheckpoint> Checkpoint;
+    std::shared_ptr<const RVRecord> Record; // opaque records only
 
     bool isText() const { return Kind >= 0; }
     bool continuesParagraph() const { return ParaNo < 0; }
     // Horizontal lines and tables stand alone on their line.
     bool occupiesWholeLine() const { return Kind == rvrkBreak || Kind == rvrkTable; }
 
-    bool operator==(const RVItem&) const = default;
+    // Compares the checkpoints and records by value.
+    bool operator==(const RVItem& other) const;
 
     // A text item that starts a paragraph of paragraph style paraNo (-1: continues one).
     static RVItem text(const QString& text, int styleNo = 0, int paraNo = 0,

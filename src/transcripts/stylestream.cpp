@@ -263,7 +263,7 @@ struct Reader {
     }
     bool shortString(QByteArrayView& out)
     {
-        quint8 n;
+        quint8 n = 0;
         return byte(n) && take(n, out);
     }
     bool enter() { return ++depth <= kMaxDepth || fail(u"the style stream nests too deeply"_s); }
@@ -286,7 +286,7 @@ bool skipCollection(Reader& r)
     if (!r.enter())
         return false;
     for (;;) {
-        quint8 b;
+        quint8 b = 0;
         if (!r.byte(b))
             return false;
         if (b == vaNull)
@@ -304,7 +304,7 @@ bool skipCollection(Reader& r)
                 return false;
             if (name.isEmpty())
                 break;
-            quint8 type;
+            quint8 type = 0;
             Value ignored;
             if (!r.byte(type) || !readValue(r, type, ignored))
                 return false;
@@ -329,7 +329,7 @@ bool readValue(Reader& r, quint8 type, Value& v)
         if (!r.enter())
             return false;
         for (;;) {
-            quint8 inner;
+            quint8 inner = 0;
             if (!r.byte(inner))
                 return false;
             if (inner == vaNull)
@@ -830,7 +830,7 @@ template <class T> std::optional<qint64> ordinalValue(const Property<T>& p, cons
 
 template <class T> bool decodeProperty(Reader& r, const Property<T>* p, T& o)
 {
-    quint8 type;
+    quint8 type = 0;
     if (!r.byte(type))
         return false;
     if (type == vaCollection && p && p->type == PropType::Collection)
@@ -863,7 +863,7 @@ template <class Item> bool decodeCollectionOf(Reader& r, QList<Item>& items)
     if (!r.enter())
         return false;
     for (;;) {
-        quint8 b;
+        quint8 b = 0;
         if (!r.byte(b))
             return false;
         if (b == vaNull)

@@ -383,7 +383,7 @@ private:
             item.Options &= ~rvioSameAsPrev;
         }
         if (m_checkpoint) {
-            item.Checkpoint = std::move(m_checkpoint);
+            item.Checkpoint = std::make_shared<const RVCheckpoint>(std::move(*m_checkpoint));
             m_checkpoint.reset();
         }
         m_doc.Items.append(std::move(item));
@@ -519,19 +519,18 @@ private:
         const char* dataStart = m_p;
         if (!skipDataLines(h, headerCrlf))
             return false;
+        RVRecord record { h.saveType, h.lineCount, h.rest.toByteArray(),
+            QByteArray(dataStart, m_p - dataStart) };
+        // A last line that ended with the file gets its line end, so records can follow it.
+        const bool endsInBinary = h.saveType == kSaveBinary && h.lineCount > 0;
+        if (!endsInBinary && !record.Data.isEmpty() && !record.Data.endsWith('\r')
+            && !record.Data.endsWith('\n'))
+            record.Data.append("\r\n");
         RVItem item;
         item.Kind = h.kind;
         item.Options = quint8(h.options);
         item.Tag = h.tag;
-        item.SaveType = h.saveType;
-        item.LineCount = h.lineCount;
-        item.Extra = h.rest.toByteArray();
-        item.Data = QByteArray(dataStart, m_p - dataStart);
-        // A last line that ended with the file gets its line end, so records can follow it.
-        const bool endsInBinary = h.saveType == kSaveBinary && h.lineCount > 0;
-        if (!endsInBinary && !item.Data.isEmpty() && !item.Data.endsWith('\r')
-            && !item.Data.endsWith('\n'))
-            item.Data.append("\r\n");
+        item.Record = std::make_shared<const RVRecord>(std::move(record));
         place(std::move(item), h.para);
         return true;
     }
@@ -567,7 +566,7 @@ public:
             if (!checkStyles(item))
                 return false;
             if (!item.isText()) {
-                if (!flush() || !writeCheckpoint(item.Checkpoint) || !writeRecord(item))
+                if (!flush() || !writeCheckpoint(item.Checkpoint.get()) || !writeRecord(item))
                     return false;
                 continue;
             }
@@ -582,7 +581,8 @@ public:
             m_hex = m_hex || text.hex;
             m_lines.append(std::move(text.bytes));
         }
-        return flush() && writeCheckpoint(m_doc.TrailingCheckpoint);
+        const std::optional<RVCheckpoint>& last = m_doc.TrailingCheckpoint;
+        return flush() && writeCheckpoint(last ? &*last : nullptr);
     }
 
     QByteArray& output() { return m_out; }
@@ -605,7 +605,7 @@ private:
     {
         qsizetype size = 1024;
         for (const RVItem& item : m_doc.Items)
-            size += item.Text.size() + item.Data.size() + 16;
+            size += item.Text.size() + (item.Record ? item.Record->Data.size() : 0) + 16;
         return size;
     }
 
@@ -690,7 +690,7 @@ private:
         return true;
     }
 
-    bool writeCheckpoint(const std::optional<RVCheckpoint>& checkpoint)
+    bool writeCheckpoint(const RVCheckpoint* checkpoint)
     {
         if (!checkpoint)
             return true;
@@ -712,7 +712,7 @@ private:
         if (m_count == 0)
             return true;
         const RVItem& first = m_doc.Items[m_first];
-        if (!writeCheckpoint(first.Checkpoint))
+        if (!writeCheckpoint(first.Checkpoint.get()))
             return false;
         appendNumbers({ first.StyleNo, int(m_count), first.continuesParagraph() ? -1 : first.ParaNo,
             m_options, m_hex ? kSaveHex : kSaveText });
@@ -742,16 +742,18 @@ private:
 
     bool writeRecord(const RVItem& item)
     {
-        appendNumbers({ item.Kind, item.LineCount, item.continuesParagraph() ? -1 : item.ParaNo,
-            item.Options, item.SaveType });
+        static const RVRecord none;
+        const RVRecord& record = item.Record ? *item.Record : none;
+        appendNumbers({ item.Kind, record.LineCount, item.continuesParagraph() ? -1 : item.ParaNo,
+            item.Options, record.SaveType });
         if (!appendTag(item.Tag))
             return false;
-        if (!item.Extra.isEmpty()) {
+        if (!record.Extra.isEmpty()) {
             m_out.append(' ');
-            m_out.append(item.Extra);
+            m_out.append(record.Extra);
         }
         m_out.append("\r\n");
-        m_out.append(item.Data);
+        m_out.append(record.Data);
         return true;
     }
 

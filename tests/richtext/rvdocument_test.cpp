@@ -51,3 +51,26 @@ TEST(RVItem, LinesAndTablesOccupyAWholeLine)
     item.Kind = rvrkPicture;
     EXPECT_FALSE(item.occupiesWholeLine());
 }
+
+TEST(RVItem, EqualityComparesCheckpointsAndRecordsByValue)
+{
+    RVItem a = RVItem::text(u"x"_s);
+    RVItem b = a;
+    a.Checkpoint = std::make_shared<const RVCheckpoint>(
+        RVCheckpoint { u"cp"_s, std::nullopt, false, false });
+    EXPECT_NE(a, b);
+    b.Checkpoint = std::make_shared<const RVCheckpoint>(*a.Checkpoint);
+    EXPECT_EQ(a, b);
+    b.Checkpoint
+        = std::make_shared<const RVCheckpoint>(RVCheckpoint { u"cp"_s, std::nullopt, true, false });
+    EXPECT_NE(a, b);
+
+    RVItem p;
+    p.Kind = rvrkPicture;
+    RVItem q = p;
+    p.Record = std::make_shared<const RVRecord>(RVRecord { 2, 3, "x", "data" });
+    q.Record = std::make_shared<const RVRecord>(RVRecord { 2, 3, "x", "data" });
+    EXPECT_EQ(p, q);
+    q.Record = std::make_shared<const RVRecord>(RVRecord { 2, 3, "x", "date" });
+    EXPECT_NE(p, q);
+}

@@ -24,9 +24,9 @@ RVItem picture()
     item.Kind = rvrkPicture;
     item.ParaNo = -1;
     item.Options = rvioSameAsPrev;
-    item.SaveType = 2;
-    item.LineCount = 3;
-    item.Data = Bytes() << "smile\r\nTBitmap\r\n" << le32(6) << 0 << 13 << 10 << 255 << 0 << 1;
+    item.Record = std::make_shared<const RVRecord>(RVRecord { 2, 3, {},
+        Bytes() << "smile\r\nTBitmap\r\n"
+                << le32(6) << 0 << 13 << 10 << 255 << 0 << 1 });
     return item;
 }
 
@@ -105,7 +105,8 @@ TEST(TranscriptFile, ParagraphsDifferingInAnythingAreNotJoined)
     others[3].Tag = u"other"_s;
     others[4].Tag.reset();
     others[5].Hint = u"hint"_s;
-    others[6].Checkpoint = RVCheckpoint { u"cp"_s, std::nullopt, false, false };
+    others[6].Checkpoint = std::make_shared<const RVCheckpoint>(
+        RVCheckpoint { u"cp"_s, std::nullopt, false, false });
     for (const RVItem& other : others) {
         RVDocument doc;
         doc.Items = { base, other };
@@ -235,7 +236,7 @@ TEST(TranscriptFile, PictureRecordSurvivesByteForByte)
 {
     RVDocument doc = workedExample();
     doc.Items.insert(2, picture());
-    const QByteArray pictureRecord = Bytes() << "-3 3 -1 1 2 0\r\n" << picture().Data;
+    const QByteArray pictureRecord = Bytes() << "-3 3 -1 1 2 0\r\n" << picture().Record->Data;
     const QByteArray bytes = save(doc);
     EXPECT_TRUE(bytes.contains(pictureRecord));
 
@@ -247,7 +248,7 @@ TEST(TranscriptFile, PictureRecordSurvivesByteForByte)
     ASSERT_EQ(back.doc.Items.size(), 5);
     EXPECT_EQ(back.doc.Items[1].Kind, rvrkPicture);
     EXPECT_EQ(back.doc.Items[2].Tag, u"tag"_s);
-    EXPECT_EQ(back.doc.Items[2].Extra, "7 8");
+    EXPECT_EQ(back.doc.Items[2].Record->Extra, "7 8");
     // After a horizontal line, "continues" starts a new paragraph of style 0.
     EXPECT_EQ(back.doc.Items[4].ParaNo, 0);
     QByteArray expected = original;
@@ -362,8 +363,10 @@ TEST(TranscriptFile, OlderVersionsHaveNoOptionsFieldAndNoQuotedTags)
 TEST(TranscriptFile, CheckpointsAttachToTheNextItem)
 {
     RVDocument doc = workedExample();
-    doc.Items[1].Checkpoint = RVCheckpoint { u"start"_s, u"cp tag"_s, true, false };
-    doc.Items[2].Checkpoint = RVCheckpoint { u"word"_s, std::nullopt, false, true };
+    doc.Items[1].Checkpoint = std::make_shared<const RVCheckpoint>(
+        RVCheckpoint { u"start"_s, u"cp tag"_s, true, false });
+    doc.Items[2].Checkpoint = std::make_shared<const RVCheckpoint>(
+        RVCheckpoint { u"word"_s, std::nullopt, false, true });
     doc.TrailingCheckpoint = RVCheckpoint { u"end"_s, std::nullopt, false, false };
     const QByteArray bytes = save(doc);
     EXPECT_TRUE(bytes.contains("-2 1 0 0 0 \"cp tag\" 1 0\r\nstart\r\n0 1 0 0 0 0\r\n"));
