@@ -455,3 +455,23 @@ TEST(TranscriptFile, FilesAreLoadedAndSavedAtomically)
     EXPECT_EQ(loaded, workedExample());
     EXPECT_TRUE(error.contains(u"none.eng"_s));
 }
+
+// Inputs the fuzzer found troublesome: whatever is read from them, written and read back, gives
+// the same document, and from the second writing on the same bytes.
+TEST(TranscriptFile, FuzzFindingsReadAndWriteStably)
+{
+    const QDir dir(QStringLiteral(ECOLVAR_TEST_FIXTURES "/fuzz"));
+    const QStringList files = dir.entryList(QDir::Files);
+    ASSERT_FALSE(files.isEmpty());
+    for (const QString& name : files) {
+        SCOPED_TRACE(name.toStdString());
+        const Loaded first = load(readFile(dir.filePath(name)));
+        const QByteArray once = save(first.doc, first.style);
+        const Loaded second = load(once);
+        EXPECT_TRUE(second.ok) << second.error.toStdString();
+        const QByteArray twice = save(second.doc, second.style);
+        const Loaded third = load(twice);
+        EXPECT_EQ(third.doc, second.doc);
+        EXPECT_EQ(save(third.doc, third.style), twice);
+    }
+}
