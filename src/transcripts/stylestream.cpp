@@ -1,6 +1,6 @@
 #include "transcripts/stylestream.h"
 
-#include "transcripts/gbk.h"
+#include "transcripts/textcodec.h"
 
 #include <QJsonObject>
 
@@ -279,40 +279,7 @@ struct Value {
 };
 
 bool readValue(Reader& r, quint8 type, Value& v);
-
-// Skips a collection whose 14 has been read, whatever its items hold.
-bool skipCollection(Reader& r)
-{
-    if (!r.enter())
-        return false;
-    for (;;) {
-        quint8 b = 0;
-        if (!r.byte(b))
-            return false;
-        if (b == vaNull)
-            break;
-        if (b == vaInt8 || b == vaInt16 || b == vaInt32) {
-            Value ignored;
-            if (!readValue(r, b, ignored) || !r.byte(b))
-                return false;
-        }
-        if (b != vaList)
-            return r.fail(u"a collection item does not start with a list marker"_s);
-        for (;;) {
-            QByteArrayView name;
-            if (!r.shortString(name))
-                return false;
-            if (name.isEmpty())
-                break;
-            quint8 type = 0;
-            Value ignored;
-            if (!r.byte(type) || !readValue(r, type, ignored))
-                return false;
-        }
-    }
-    --r.depth;
-    return true;
-}
+bool skipCollection(Reader& r);
 
 bool readValue(Reader& r, quint8 type, Value& v)
 {
@@ -392,9 +359,7 @@ bool readValue(Reader& r, quint8 type, Value& v)
     case vaWString:
         if (!r.u32(n) || !r.take(2 * quint64(n), bytes))
             return false;
-        v.text.resize(n);
-        for (quint32 i = 0; i < n; ++i)
-            v.text[i] = QChar(quint8(bytes[2 * i]) | quint8(bytes[2 * i + 1]) << 8);
+        v.text = fromUtf16Le(bytes);
         return true;
     case vaUTF8String:
         if (!r.u32(n) || !r.take(n, bytes))
@@ -426,6 +391,13 @@ std::span<const Property<TParaInfo>> propertiesOf(const TParaInfo*);
 std::span<const Property<TRVTabInfo>> propertiesOf(const TRVTabInfo*);
 std::span<const Property<TRVListInfo>> propertiesOf(const TRVListInfo*);
 std::span<const Property<TRVListLevel>> propertiesOf(const TRVListLevel*);
+
+// The items of a collection that no property takes: every property is unknown and skipped.
+struct AnyItem { };
+std::span<const Property<AnyItem>> propertiesOf(const AnyItem*)
+{
+    return {};
+}
 
 template <class T> std::span<const Property<T>> propertiesOf()
 {
@@ -836,8 +808,10 @@ template <class T> bool decodeProperty(Reader& r, const Property<T>* p, T& o)
     if (type == vaCollection && p && p->type == PropType::Collection)
         return p->decode(o, r);
     Value v;
-    if (!readValue(r, type, v) || !p)
-        return r.error.isEmpty();
+    if (!readValue(r, type, v))
+        return false;
+    if (!p)
+        return true;
     if (p->type == PropType::String) {
         if (type == vaString || type == vaLString || type == vaWString || type == vaUTF8String)
             p->setString(o, v.text);
@@ -889,6 +863,13 @@ template <class Item> bool decodeCollectionOf(Reader& r, QList<Item>& items)
     }
     --r.depth;
     return true;
+}
+
+// Skips a collection whose 14 has been read, whatever its items hold.
+bool skipCollection(Reader& r)
+{
+    QList<AnyItem> ignored;
+    return decodeCollectionOf(r, ignored);
 }
 
 // --- JSON -----------------------------------------------------------------------------------

@@ -1,7 +1,7 @@
 #include "transcripts/transcriptfile.h"
 
-#include "transcripts/gbk.h"
 #include "transcripts/stylestream.h"
+#include "transcripts/textcodec.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -49,33 +49,16 @@ bool isItemRecord(int kind)
     }
 }
 
-// Text that an ordinary data line cannot carry: line ends and NUL end a line, and GBK may not
-// hold every character.
-bool needsUnicode(const QString& text)
+// Line ends and NUL would end an ordinary data line or a header line early.
+bool hasLineEnd(QStringView text)
 {
-    for (QChar c : text) {
-        if (c == u'\r' || c == u'\n' || c == QChar(0))
-            return true;
-    }
-    return !toGbk(text).has_value();
+    return text.contains(u'\r') || text.contains(u'\n') || text.contains(QChar(0));
 }
 
-QString fromUtf16Le(QByteArrayView bytes)
+// Text that an ordinary (GBK) data line cannot carry.
+bool needsUnicode(QStringView text)
 {
-    QString text(bytes.size() / 2, Qt::Uninitialized);
-    for (qsizetype i = 0; i < text.size(); ++i)
-        text[i] = QChar(quint8(bytes[2 * i]) | quint8(bytes[2 * i + 1]) << 8);
-    return text;
-}
-
-QByteArray toUtf16Le(const QString& text)
-{
-    QByteArray bytes(2 * text.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        bytes[2 * i] = char(text[i].unicode() & 0xFF);
-        bytes[2 * i + 1] = char(text[i].unicode() >> 8);
-    }
-    return bytes;
+    return hasLineEnd(text) || !toGbk(text);
 }
 
 int hexDigit(char c)
@@ -622,8 +605,10 @@ private:
     Encoded encode(const RVItem& item) const
     {
         const quint8 options = item.Options & ~rvioUnicode;
-        if (!m_style.TextStyles[item.StyleNo].Unicode && !needsUnicode(item.Text))
-            return { *toGbk(item.Text), options, false };
+        if (!m_style.TextStyles[item.StyleNo].Unicode && !hasLineEnd(item.Text)) {
+            if (std::optional<QByteArray> gbk = toGbk(item.Text))
+                return { std::move(*gbk), options, false };
+        }
         return { toUtf16Le(item.Text), quint8(options | rvioUnicode),
             item.Text.contains(QChar(kParagraphSeparator)) };
     }
@@ -641,7 +626,7 @@ private:
 
     bool appendQuoted(const QString& text, const QString& what)
     {
-        if (text.contains(u'\r') || text.contains(u'\n') || text.contains(QChar(0)))
+        if (hasLineEnd(text))
             return fail(u"%1 holds a line break: \"%2\""_s.arg(what, text));
         const std::optional<QByteArray> bytes = toGbk(text);
         if (!bytes)
@@ -679,7 +664,7 @@ private:
         m_out.append(QByteArray::number(blockKind));
         m_out.append("\r\n");
         const std::optional<QByteArray> name = toGbk(m_style.Name);
-        if (!name || name->contains('\r') || name->contains('\n') || name->contains('\0'))
+        if (!name || hasLineEnd(m_style.Name))
             return fail(u"the style sheet's name cannot be written: \"%1\""_s.arg(m_style.Name));
         m_out.append(*name);
         m_out.append("\r\n");
@@ -700,7 +685,7 @@ private:
         m_out.append(checkpoint->RaiseEvent ? " 1" : " 0");
         m_out.append(checkpoint->Persistent ? " 1\r\n" : " 0\r\n");
         const std::optional<QByteArray> name = toGbk(checkpoint->Name);
-        if (!name || needsUnicode(checkpoint->Name))
+        if (!name || hasLineEnd(checkpoint->Name))
             return fail(u"a checkpoint's name cannot be written: \"%1\""_s.arg(checkpoint->Name));
         m_out.append(*name);
         m_out.append("\r\n");

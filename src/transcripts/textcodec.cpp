@@ -1,4 +1,4 @@
-#include "transcripts/gbk.h"
+#include "transcripts/textcodec.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -49,6 +49,24 @@ std::optional<QByteArray> toGbk(QStringView text)
     if (encoder->hasError()) {
         encoder.reset();
         return std::nullopt;
+    }
+    return bytes;
+}
+
+QString fromUtf16Le(QByteArrayView bytes)
+{
+    QString text(bytes.size() / 2, Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i)
+        text[i] = QChar(quint8(bytes[2 * i]) | quint8(bytes[2 * i + 1]) << 8);
+    return text;
+}
+
+QByteArray toUtf16Le(QStringView text)
+{
+    QByteArray bytes(2 * text.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        bytes[2 * i] = char(text[i].unicode() & 0xFF);
+        bytes[2 * i + 1] = char(text[i].unicode() >> 8);
     }
     return bytes;
 }

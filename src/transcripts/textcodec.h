@@ -16,4 +16,8 @@ QString fromGbk(QByteArrayView bytes);
 // The GBK bytes of text, or nothing when GBK cannot hold one of its characters.
 std::optional<QByteArray> toGbk(QStringView text);
 
+// Text as UTF-16 code units, little-endian; an odd last byte is ignored.
+QString fromUtf16Le(QByteArrayView bytes);
+QByteArray toUtf16Le(QStringView text);
+
 } // namespace ecolvar
