@@ -21,7 +21,7 @@ for target in transcript_reader style_stream; do
     -max_total_time="$seconds" -max_len=16384 -timeout=10 -rss_limit_mb=2048 \
     -artifact_prefix="$build/crash-$target-" -print_final_stats=1 2>"$build/$target.log" \
     || status=$?
-  grep -E '^(stat::number_of_executed_runs|stat::new_units_added|stat::peak_rss_mb)' \
+  grep -E '^(stat::number_of_executed_units|stat::new_units_added|stat::peak_rss_mb)' \
     "$build/$target.log" || true
   grep -E 'ERROR|SUMMARY|deadly signal|Test unit written' "$build/$target.log" || true
 done

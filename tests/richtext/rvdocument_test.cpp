@@ -29,29 +29,6 @@ TEST(RVDocument, AbsentAndEmptyTagsDiffer)
     EXPECT_NE(none, empty);
 }
 
-TEST(RVDocument, ClearDropsItemsAndTrailingCheckpoint)
-{
-    RVDocument doc;
-    doc.Items.append(RVItem::text(u"x"_s));
-    doc.TrailingCheckpoint = RVCheckpoint { u"end"_s, std::nullopt, false, false };
-    doc.clear();
-    EXPECT_TRUE(doc.isEmpty());
-    EXPECT_FALSE(doc.TrailingCheckpoint);
-    EXPECT_EQ(doc, RVDocument());
-}
-
-TEST(RVItem, LinesAndTablesOccupyAWholeLine)
-{
-    RVItem item;
-    item.Kind = rvrkBreak;
-    EXPECT_TRUE(item.occupiesWholeLine());
-    EXPECT_FALSE(item.isText());
-    item.Kind = rvrkTable;
-    EXPECT_TRUE(item.occupiesWholeLine());
-    item.Kind = rvrkPicture;
-    EXPECT_FALSE(item.occupiesWholeLine());
-}
-
 TEST(RVItem, EqualityComparesCheckpointsAndRecordsByValue)
 {
     RVItem a = RVItem::text(u"x"_s);
