@@ -4,6 +4,10 @@
 #include <QMainWindow>
 #include <QStringList>
 
+#include "player/mediadevice.h"
+
+#include <memory>
+
 class QAction;
 class QFrame;
 class QLabel;
@@ -95,6 +99,11 @@ public:
     QStatusBar* StatusBar1 = nullptr;
 
     QTimer* Timer2 = nullptr;
+
+    // The two media devices: MediaPlayer1 plays the timeline; MediaPlayer2 only measures file
+    // lengths and never opens the audio output.
+    std::unique_ptr<MediaDevice> MediaPlayer1;
+    std::unique_ptr<MediaDevice> MediaPlayer2;
 
     // Menus.
     QMenu* menuFile = nullptr;
