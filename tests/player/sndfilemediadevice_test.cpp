@@ -4,9 +4,9 @@
 
 #include "qtprinters.h"
 
+#include <QAudioDevice>
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QAudioDevice>
 #include <QMediaDevices>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -76,8 +76,8 @@ TEST(SndFileMediaDevice, LengthIsWhatDecodes)
         const int length = openDevice(name)->Length();
         testing::internal::GetCapturedStderr();
         EXPECT_EQ(length, frames * 1000 / 44'100);
+        EXPECT_LT(length, name == u"cbr.mp3" ? 2'100 : 1'000);
     }
-    EXPECT_LT(openDevice(u"truncated.mp3"_s)->Length(), 1'000);
 }
 
 TEST(SndFileMediaDevice, SeekClampsToTheFile)
@@ -267,6 +267,21 @@ TEST(SndFileMediaDevice, SilentOutputKeepsRealTime)
     device->Stop();
     EXPECT_NEAR(device->Position(), position, 30);
     EXPECT_EQ(device->Mode(), ModeStopped);
+}
+
+// Without a sound server the speakers' device plays silently, with the same positions and end.
+// ctest runs this with the server out of reach (player_without_sound_server).
+TEST(SndFileMediaDevice, PlaysSilentlyWithoutASoundServer)
+{
+    if (!QMediaDevices::defaultAudioOutput().isNull())
+        GTEST_SKIP() << "an audio output exists; ctest runs this test without one";
+    auto device = openDevice(u"lame.mp3"_s, Output::Speakers);
+    device->setPlayFrom(300);
+    device->setPlayTo(450);
+    device->Play();
+    EXPECT_TRUE(device->playsSilently());
+    ASSERT_TRUE(waitUntilStopped(*device));
+    EXPECT_EQ(device->Position(), 450);
 }
 
 // The analysis of a recording: 50 ms windows, silent below an RMS of 500, pitched by zero
