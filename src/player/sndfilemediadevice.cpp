@@ -227,7 +227,7 @@ public:
         m_clock.start();
         m_timer.setTimerType(Qt::PreciseTimer);
         m_timer.setInterval(10);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { pull(); });
+        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { pull(); });
         m_timer.start();
         pull();
     }
@@ -454,6 +454,9 @@ void SndFileMediaDevice::update()
     }
     if (m_stream->finished() && m_pcm->bufferedFrames() == 0) {
         m_positionFrame = m_stream->position();
+        // Decoding stopped short of the end point: the file (a truncated MP3) really ends here.
+        if (m_positionFrame < m_stream->end())
+            m_decoder->frames = m_positionFrame;
         stopOutput();
     }
 }

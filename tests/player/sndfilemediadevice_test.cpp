@@ -261,6 +261,7 @@ TEST(SndFileMediaDevice, SilentOutputKeepsRealTime)
     QElapsedTimer clock;
     device->Play();
     clock.start();
+    EXPECT_TRUE(device->playsSilently());
     QTest::qWait(300);
     const int position = device->Position();
     EXPECT_NEAR(position, clock.elapsed(), 60);
