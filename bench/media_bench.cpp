@@ -14,7 +14,9 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -96,6 +98,89 @@ long long decodedMs(const QString& path)
     return frames * 1000 / info.samplerate;
 }
 
+// What reached the output, heard on the sound server's monitor: a file of silence with a short
+// click at every whole second is played while parec records the monitor; the time each click
+// reached the output (from when its bytes arrived here) is compared with Position() at that time.
+void positionAgainstOutput(const QString& clicks)
+{
+    SndFileMediaDevice device;
+    device.setFileName(clicks);
+    device.Open();
+    QString sink = qEnvironmentVariable("ECOLVAR_TEST_SINK");
+    if (sink.isEmpty()) {
+        QProcess pactl;
+        pactl.start(u"pactl"_s, { u"get-default-sink"_s });
+        pactl.waitForFinished();
+        sink = QString::fromUtf8(pactl.readAllStandardOutput()).trimmed();
+    }
+    QElapsedTimer clock;
+    clock.start();
+    QProcess parec;
+    QByteArray recording;
+    std::vector<std::pair<qint64, qint64>> arrivals; // (ns, bytes recorded so far)
+    QObject::connect(&parec, &QProcess::readyReadStandardOutput, [&] {
+        recording += parec.readAllStandardOutput();
+        arrivals.emplace_back(clock.nsecsElapsed(), recording.size());
+    });
+    parec.start(u"parec"_s,
+        { u"-d"_s, sink + u".monitor"_s, u"--format=s16le"_s, u"--rate=44100"_s, u"--channels=1"_s,
+            u"--latency-msec=5"_s, u"--raw"_s });
+    if (sink.isEmpty() || !parec.waitForStarted()) {
+        std::printf("position against the output: no sound server, not measured\n");
+        return;
+    }
+    pump(500);
+    std::vector<std::pair<qint64, int>> positions; // (ns, Position())
+    device.Play();
+    if (device.playsSilently()) {
+        std::printf("position against the output: no audio output, not measured\n");
+        return;
+    }
+    const qint64 playedAt = clock.nsecsElapsed();
+    while (clock.nsecsElapsed() - playedAt < 10'500'000'000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        positions.emplace_back(clock.nsecsElapsed(), device.Position());
+        QThread::usleep(500);
+    }
+    device.Stop();
+    pump(100);
+    parec.terminate();
+    parec.waitForFinished();
+
+    const auto* samples = reinterpret_cast<const qint16*>(recording.constData());
+    const qint64 count = recording.size() / 2;
+    std::vector<double> errors;
+    qint64 quietSince = 0;
+    for (qint64 i = 0; i < count; ++i) {
+        if (std::abs(samples[i]) < 1'000) {
+            ++quietSince;
+            continue;
+        }
+        if (quietSince > 4'410) { // a click after at least 100 ms of silence
+            // The arrival of the chunk holding the sample, less the samples after it.
+            const auto chunk = std::lower_bound(arrivals.begin(), arrivals.end(), (i + 1) * 2,
+                [](const auto& arrival, qint64 bytes) { return arrival.second < bytes; });
+            const qint64 reachedNs
+                = chunk->first - (chunk->second / 2 - i) * 1'000'000'000 / 44'100;
+            const auto at = std::lower_bound(positions.begin(), positions.end(), reachedNs,
+                [](const auto& p, qint64 ns) { return p.first < ns; });
+            // The click's number from the position itself: right while the error is under 0.5 s
+            // (a click lost while the stream starts must not shift the others).
+            if (at != positions.end() && at != positions.begin())
+                errors.push_back(at->second - std::round(at->second / 1000.0) * 1000.0);
+        }
+        quietSince = 0;
+    }
+    if (errors.empty()) {
+        std::printf("position against the output: no click heard\n");
+        return;
+    }
+    std::sort(errors.begin(), errors.end());
+    std::printf("position against the output (%zu clicks over 10 s, position minus the click "
+                "reaching the output, + = ahead): min %.0f, median %.0f, max %.0f ms\n",
+        errors.size(), errors.front(), errors[errors.size() / 2], errors.back());
+}
+
 void positionAgainstClock(const QString& path)
 {
     SndFileMediaDevice device;
@@ -126,9 +211,9 @@ void positionAgainstClock(const QString& path)
     }
     device.Stop();
     std::sort(lag.begin(), lag.end());
-    std::printf("position: wall clock - position over 9.5 s: min %.1f, median %.1f, max %.1f ms "
-                "(spread %.1f ms); rate %.4f x real time\n",
-        lag.front(), lag[lag.size() / 2], lag.back(), lag.back() - lag.front(),
+    std::printf("position against the wall clock over 9.5 s (wall time since Play minus "
+                "position): min %.1f, median %.1f, max %.1f ms; rate %.4f x real time\n",
+        lag.front(), lag[lag.size() / 2], lag.back(),
         (lastPos - firstPos) / (lastWall - firstWall));
 }
 
@@ -199,6 +284,13 @@ int main(int argc, char* argv[])
     const QString lame = dir.filePath(u"hour-lame.mp3"_s);
     const QString bare = dir.filePath(u"hour-noheader.mp3"_s);
     const QString twoHours = dir.filePath(u"two-hours.mp3"_s);
+    const QString clicks = dir.filePath(u"clicks.wav"_s);
+    shell(u"sox -n -r 44100 -c 2 -b 16 '%1' synth 0.005 sine 1000 vol 0.8 pad 0 0.995 repeat 11"_s
+              .arg(clicks));
+    if (argc > 1 && QByteArray(argv[1]) == "--position") {
+        positionAgainstOutput(clicks);
+        return 0;
+    }
     // A tone that changes pitch every second, so the encoder has something to do.
     const QString synth = u"synth 1 sine 300-900 repeat %1 vol 0.5"_s;
     shell(u"sox -n -r 44100 -c 2 -b 16 '%1' "_s.arg(wav) + synth.arg(3599));
@@ -217,6 +309,7 @@ int main(int argc, char* argv[])
                 "%lld ms)\n",
         decoded, clock.elapsed());
 
+    positionAgainstOutput(clicks);
     positionAgainstClock(wav);
     playAfterSeek(lame);
     memoryWhilePlaying(twoHours);
