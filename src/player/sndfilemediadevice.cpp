@@ -58,8 +58,9 @@ QString openFailureReason(const QString& path)
 }
 
 // The exact number of frames of an MP3 stream, found by walking its frame headers without
-// decoding; nothing when the file cannot be scanned.
-std::optional<qint64> scanMp3Frames(const QString& path)
+// decoding; nothing when the file cannot be scanned. `truncated`: the encoder's header announced
+// more frames than the file holds.
+std::optional<qint64> scanMp3Frames(const QString& path, bool truncated)
 {
     std::unique_ptr<mpg123_handle, decltype(&mpg123_delete)> handle(
         mpg123_new(nullptr, nullptr), &mpg123_delete);
@@ -72,8 +73,10 @@ std::optional<qint64> scanMp3Frames(const QString& path)
     qint64 frames = mpg123_length(handle.get());
     if (frames < 0)
         return std::nullopt;
-    // A header frame that announced more than the file holds (a truncated file): the scan counts
-    // whole MPEG frames, while decoding drops the encoder's and the decoder's delay at the start.
+    if (!truncated)
+        return frames;
+    // The scan of a truncated file counts whole MPEG frames, while decoding still drops the
+    // encoder's and the decoder's delay at the start.
     long encoderDelay = -1;
     long decoderDelay = -1;
     double unused = 0;
@@ -295,8 +298,9 @@ void SndFileMediaDevice::Open()
     if (isMp3(info)) {
         QFile file(path);
         if (file.open(QIODevice::ReadOnly)) {
-            if (!mp3HeaderLengthIsReliable(readMp3InfoTag(file), file.size())) {
-                if (const std::optional<qint64> scanned = scanMp3Frames(path))
+            const std::optional<Mp3InfoTag> tag = readMp3InfoTag(file);
+            if (!mp3HeaderLengthIsReliable(tag, file.size())) {
+                if (const auto scanned = scanMp3Frames(path, tag && tag->frames))
                     decoder->frames = *scanned;
             }
         }

@@ -58,8 +58,11 @@ void make(const QString& name, const QString& path)
         run(u"lame"_s,
             { u"--quiet"_s, u"--id3v2-only"_s, u"--tt"_s, u"A title"_s, audioFixture(u"tone.wav"_s),
                 path });
-    else if (name == u"truncated.mp3") {
-        QFile whole(audioFixture(u"lame.mp3"_s));
+    else if (name == u"lame22k.mp3")
+        run(u"lame"_s,
+            { u"--quiet"_s, u"--resample"_s, u"22.05"_s, audioFixture(u"tone.wav"_s), path });
+    else if (name.startsWith(u"truncated")) {
+        QFile whole(audioFixture(name == u"truncated22k.mp3" ? u"lame22k.mp3"_s : u"lame.mp3"_s));
         ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
         write(path, whole.read(whole.size() * 4 / 10));
     } else if (name == u"empty.mp3")

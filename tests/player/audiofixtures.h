@@ -8,8 +8,9 @@ namespace ecolvar::test {
 // long as the test process. Names: "tone.wav" (2 s of 440 Hz, 44.1 kHz stereo 16-bit),
 // "lame.mp3" (the tone with a LAME header), "cbr.mp3" (constant bitrate, no header),
 // "mono8k.wav" (8 kHz mono 8-bit), "float48k.wav" (48 kHz stereo float), "id3.mp3" (an ID3v2
-// tag before the LAME header), "truncated.mp3" (the first 40 % of lame.mp3), "empty.mp3"
-// (0 bytes), "text.mp3" (plain text). Fails the test when a tool is missing.
+// tag before the LAME header), "lame22k.mp3" (MPEG-2 at 22.05 kHz), "truncated.mp3" and
+// "truncated22k.mp3" (the first 40 % of lame.mp3 and lame22k.mp3), "empty.mp3" (0 bytes),
+// "text.mp3" (plain text). Fails the test when a tool is missing.
 QString audioFixture(const QString& name);
 
 // The number of frames libsndfile decodes from a file, reading it to the end.

@@ -64,18 +64,19 @@ QString openErrorOf(const QString& path)
 // without one (the decoder's own figure is an estimate there) or when the file is truncated.
 TEST(SndFileMediaDevice, LengthIsWhatDecodes)
 {
-    for (const QString& name :
-        { u"tone.wav"_s, u"mono8k.wav"_s, u"float48k.wav"_s, u"lame.mp3"_s, u"id3.mp3"_s }) {
+    for (const QString& name : { u"tone.wav"_s, u"mono8k.wav"_s, u"float48k.wav"_s, u"lame.mp3"_s,
+             u"id3.mp3"_s, u"lame22k.mp3"_s }) {
         SCOPED_TRACE(name.toStdString());
         EXPECT_EQ(openDevice(name, Output::Silent)->Length(), 2'000);
     }
-    for (const QString& name : { u"cbr.mp3"_s, u"truncated.mp3"_s }) {
+    for (const auto& [name, rate] : { std::pair { u"cbr.mp3"_s, 44'100 },
+             { u"truncated.mp3"_s, 44'100 }, { u"truncated22k.mp3"_s, 22'050 } }) {
         SCOPED_TRACE(name.toStdString());
         testing::internal::CaptureStderr(); // the decoder's notes about the truncated stream
         const long long frames = decodedFrames(audioFixture(name));
         const int length = openDevice(name)->Length();
         testing::internal::GetCapturedStderr();
-        EXPECT_EQ(length, frames * 1000 / 44'100);
+        EXPECT_EQ(length, frames * 1000 / rate);
         EXPECT_LT(length, name == u"cbr.mp3" ? 2'100 : 1'000);
     }
 }
