@@ -1,10 +1,10 @@
 #pragma once
 
+#include "player/mediadevice.h"
+
 #include <QList>
 #include <QMainWindow>
 #include <QStringList>
-
-#include "player/mediadevice.h"
 
 #include <memory>
 

@@ -211,7 +211,7 @@ TEST(SndFileMediaDevice, PlaysARangeOnce)
         EXPECT_EQ(device->Mode(), ModePlaying);
         device->Stop();
         EXPECT_GT(device->Position(), 1'150);
-        EXPECT_LT(device->Position(), 1'500);
+        EXPECT_LT(device->Position(), 2'000);
     }
 }
 
@@ -249,7 +249,7 @@ TEST(SndFileMediaDevice, EmptyRangePlaysOnFromThePosition)
         QTest::qWait(60);
         EXPECT_EQ(device->Mode(), ModePlaying);
         EXPECT_GT(device->Position(), 500);
-        EXPECT_LT(device->Position(), 800);
+        EXPECT_LT(device->Position(), 1'500);
         device->Stop();
     }
 }
@@ -265,7 +265,7 @@ TEST(SndFileMediaDevice, SilentOutputKeepsRealTime)
     EXPECT_TRUE(device->playsSilently());
     QTest::qWait(300);
     const int position = device->Position();
-    EXPECT_NEAR(position, clock.elapsed(), 60);
+    EXPECT_NEAR(position, clock.elapsed(), 100);
     device->Stop();
     EXPECT_NEAR(device->Position(), position, 30);
     EXPECT_EQ(device->Mode(), ModeStopped);
@@ -348,7 +348,7 @@ TEST(SndFileMediaDevice, PlaysThroughTheSoundServer)
     ASSERT_TRUE(parec.waitForFinished(5'000));
 
     const Recording recording = analyse(parec.readAllStandardOutput(), 44'100, 2);
-    EXPECT_NEAR(recording.toneMs, 1'000, 150);
+    EXPECT_NEAR(recording.toneMs, 1'000, 200);
     EXPECT_LE(recording.otherLoudMs, 200);
 }
 
