@@ -40,6 +40,10 @@ void make(const QString& name, const QString& path)
         run(sox,
             QStringList { u"-n"_s, u"-r"_s, u"44100"_s, u"-c"_s, u"2"_s, u"-b"_s, u"16"_s, path }
                 + tone);
+    else if (name == u"noaudio.wav")
+        run(sox,
+            { u"-n"_s, u"-r"_s, u"44100"_s, u"-c"_s, u"2"_s, u"-b"_s, u"16"_s, path, u"trim"_s,
+                u"0"_s, u"0"_s });
     else if (name == u"mono8k.wav")
         run(sox,
             QStringList { u"-n"_s, u"-r"_s, u"8000"_s, u"-c"_s, u"1"_s, u"-b"_s, u"8"_s, u"-e"_s,

@@ -126,6 +126,7 @@ TEST(SndFileMediaDevice, OpenErrorsCarryBothTexts)
         { audioFixture(u"empty.mp3"_s), u"the file is empty"_s, u"not a regular file"_s },
         { audioFixture(u"text.mp3"_s), u"not an MP3 or WAV file, or it is damaged"_s,
             u"Decoder: "_s },
+        { audioFixture(u"noaudio.wav"_s), u"it holds no audio"_s, u"Decoder: 0 frames"_s },
     };
     for (const auto& c : cases) {
         testing::internal::CaptureStderr();
