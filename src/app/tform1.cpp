@@ -3,6 +3,7 @@
 #include "core/commonprocs.h"
 #include "core/errorreport.h"
 #include "core/prompts.h"
+#include "player/sndfilemediadevice.h"
 
 #include <QAction>
 #include <QApplication>
@@ -104,6 +105,9 @@ TForm1::TForm1(Prompts& prompts, const QString& programDir, QWidget* parent)
 
     Timer2 = named(new QTimer(this), u"Timer2"_s);
     Timer2->setInterval(333);
+
+    MediaPlayer1 = std::make_unique<SndFileMediaDevice>(SndFileMediaDevice::Output::Speakers);
+    MediaPlayer2 = std::make_unique<SndFileMediaDevice>(SndFileMediaDevice::Output::Silent);
 
     buildMenus();
     buildLayout();

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "player/mediadevice.h"
+
 #include <QList>
 #include <QMainWindow>
 #include <QStringList>
+
+#include <memory>
 
 class QAction;
 class QFrame;
@@ -95,6 +99,11 @@ public:
     QStatusBar* StatusBar1 = nullptr;
 
     QTimer* Timer2 = nullptr;
+
+    // The two media devices: MediaPlayer1 plays the timeline; MediaPlayer2 only measures file
+    // lengths and never opens the audio output.
+    std::unique_ptr<MediaDevice> MediaPlayer1;
+    std::unique_ptr<MediaDevice> MediaPlayer2;
 
     // Menus.
     QMenu* menuFile = nullptr;

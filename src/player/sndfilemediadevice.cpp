@@ -1,0 +1,487 @@
+#include "sndfilemediadevice.h"
+
+#include "core/ecolvarerror.h"
+#include "player/mp3infotag.h"
+
+#include <QAudioDevice>
+#include <QAudioFormat>
+#include <QAudioSink>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QIODevice>
+#include <QMediaDevices>
+
+#include <mpg123.h>
+#include <sndfile.h>
+
+#include <algorithm>
+#include <atomic>
+#include <optional>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace ecolvar {
+
+namespace {
+
+// The decoder hands out 16-bit samples whatever the file holds; the output resamples and mixes.
+constexpr qint64 bytesPerSample = 2;
+// The silent output keeps this much audio "in its buffer", as a sound card would.
+constexpr qint64 silentBufferMs = 100;
+
+QString openErrorText(const QString& path, const QString& reason, const QString& decoderText)
+{
+    QString text
+        = u"Cannot open the audio file \"%1\": %2."_s.arg(QDir::toNativeSeparators(path), reason);
+    if (!decoderText.isEmpty())
+        text += u"\nDecoder: "_s + decoderText;
+    return text;
+}
+
+// Our reading of why the decoder refused a file: its own text is often misleading (it calls an
+// empty file "not a regular file").
+QString openFailureReason(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return u"the file does not exist"_s;
+    if (!info.isFile())
+        return u"it is not a file"_s;
+    if (!info.isReadable())
+        return u"the file cannot be read"_s;
+    if (info.size() == 0)
+        return u"the file is empty"_s;
+    return u"it is not an MP3 or WAV file, or it is damaged"_s;
+}
+
+// The exact number of frames of an MP3 stream, found by walking its frame headers without
+// decoding; nothing when the file cannot be scanned. `truncated`: the encoder's header announced
+// more frames than the file holds.
+std::optional<qint64> scanMp3Frames(const QString& path, bool truncated)
+{
+    std::unique_ptr<mpg123_handle, decltype(&mpg123_delete)> handle(
+        mpg123_new(nullptr, nullptr), &mpg123_delete);
+    if (!handle)
+        return std::nullopt;
+    mpg123_param(handle.get(), MPG123_ADD_FLAGS, MPG123_QUIET, 0);
+    if (mpg123_open(handle.get(), QFile::encodeName(path).constData()) != MPG123_OK
+        || mpg123_scan(handle.get()) != MPG123_OK)
+        return std::nullopt;
+    qint64 frames = mpg123_length(handle.get());
+    if (frames < 0)
+        return std::nullopt;
+    if (!truncated)
+        return frames;
+    // The scan of a truncated file counts whole MPEG frames, while decoding still drops the
+    // encoder's and the decoder's delay at the start.
+    long encoderDelay = -1;
+    long decoderDelay = -1;
+    double unused = 0;
+    mpg123_getstate(handle.get(), MPG123_ENC_DELAY, &encoderDelay, &unused);
+    mpg123_getstate(handle.get(), MPG123_DEC_DELAY, &decoderDelay, &unused);
+    if (encoderDelay >= 0 && decoderDelay >= 0)
+        frames -= encoderDelay + decoderDelay;
+    return std::max<qint64>(frames, 0);
+}
+
+bool isMp3(const SF_INFO& info)
+{
+    return (info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG;
+}
+
+} // namespace
+
+// The open file: the decoder's handle, its format and the exact length in frames.
+struct SndFileMediaDevice::Decoder {
+    SNDFILE* file = nullptr;
+    SF_INFO info {};
+    qint64 frames = 0;
+    // The frame the next read returns; -1 after a failed seek.
+    qint64 at = 0;
+
+    ~Decoder()
+    {
+        if (file)
+            sf_close(file);
+    }
+    qint64 bytesPerFrame() const { return bytesPerSample * info.channels; }
+    bool seek(qint64 frame)
+    {
+        if (frame == at)
+            return true;
+        at = sf_seek(file, frame, SEEK_SET) == frame ? frame : -1;
+        return at == frame;
+    }
+};
+
+// The audio of one play, from a start frame up to an end frame, read by the output in pull mode.
+// The output may ask atEnd() from its own thread: the counters are atomic.
+class DecoderStream : public QIODevice {
+public:
+    DecoderStream(SNDFILE* file, qint64 bytesPerFrame, qint64& decoderAt, qint64 from, qint64 end)
+        : m_file(file), m_bytesPerFrame(bytesPerFrame), m_decoderAt(decoderAt), m_from(from),
+          m_end(end), m_position(from), m_finished(from >= end)
+    {
+        m_clock.start();
+    }
+
+    bool isSequential() const override { return true; }
+    bool atEnd() const override { return m_finished; }
+    qint64 bytesAvailable() const override
+    {
+        return (m_finished ? 0 : (m_end - m_position) * m_bytesPerFrame)
+            + QIODevice::bytesAvailable();
+    }
+
+    qint64 from() const { return m_from; }
+    qint64 end() const { return m_end; }
+    // The frame after the last one handed out.
+    qint64 position() const { return m_position; }
+    // True once everything up to the end frame, or up to where the file really ends, is handed
+    // out.
+    bool finished() const { return m_finished; }
+    qint64 msToFirstData() const { return m_msToFirstData; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        if (m_finished)
+            return 0;
+        const qint64 wanted = std::min(maxSize / m_bytesPerFrame, m_end - m_position);
+        if (wanted <= 0)
+            return 0;
+        const sf_count_t got = sf_readf_short(m_file, reinterpret_cast<short*>(data), wanted);
+        if (got > 0) {
+            m_position += got;
+            m_decoderAt = m_position;
+            if (m_msToFirstData < 0)
+                m_msToFirstData = m_clock.elapsed();
+        }
+        // A short read is the real end of the file (a truncated MP3 announces more frames).
+        if (got < wanted || m_position >= m_end)
+            m_finished = true;
+        return std::max<sf_count_t>(got, 0) * m_bytesPerFrame;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    SNDFILE* m_file;
+    qint64 m_bytesPerFrame;
+    qint64& m_decoderAt;
+    qint64 m_from;
+    qint64 m_end;
+    std::atomic<qint64> m_position;
+    std::atomic<bool> m_finished;
+    std::atomic<qint64> m_msToFirstData = -1;
+    QElapsedTimer m_clock;
+};
+
+// Where the audio of a play goes: how much of what it took is not audible yet.
+class PcmOutput {
+public:
+    virtual ~PcmOutput() = default;
+    virtual qint64 bufferedFrames() const = 0;
+    // True when the output stopped by itself with an error (the sound server went away).
+    virtual bool failed() const = 0;
+};
+
+// A QAudioSink pulling from the stream; a new one for every play (a stopped sink that is started
+// again often never plays).
+class SinkOutput : public PcmOutput {
+public:
+    SinkOutput(const QAudioDevice& device, const QAudioFormat& format)
+        : m_sink(device, format), m_bytesPerFrame(format.bytesPerFrame())
+    {
+        m_sink.setBufferSize(format.bytesForDuration(150'000));
+    }
+    ~SinkOutput() override { m_sink.stop(); }
+
+    // Starts pulling; false when the sink refused to start.
+    bool start(QIODevice* stream)
+    {
+        m_sink.start(stream);
+        return !failed();
+    }
+    qint64 bufferedFrames() const override
+    {
+        if (m_sink.state() == QAudio::StoppedState)
+            return 0;
+        return std::max<qint64>(m_sink.bufferSize() - m_sink.bytesFree(), 0) / m_bytesPerFrame;
+    }
+    bool failed() const override
+    {
+        return m_sink.state() == QAudio::StoppedState && m_sink.error() != QAudio::NoError;
+    }
+
+private:
+    QAudioSink m_sink;
+    qint64 m_bytesPerFrame;
+};
+
+// Consumes the stream on a real-time clock, keeping a little ahead of it as a sound card would.
+class SilentOutput : public PcmOutput {
+public:
+    SilentOutput(QIODevice* stream, int sampleRate, qint64 bytesPerFrame)
+        : m_stream(stream), m_rate(sampleRate), m_bytesPerFrame(bytesPerFrame)
+    {
+        m_clock.start();
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(10);
+        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { pull(); });
+        m_timer.start();
+        pull();
+    }
+
+    qint64 bufferedFrames() const override
+    {
+        return std::max<qint64>(m_delivered - playedFrames(), 0);
+    }
+    bool failed() const override { return false; }
+
+private:
+    qint64 playedFrames() const { return m_clock.nsecsElapsed() * m_rate / 1'000'000'000; }
+
+    void pull()
+    {
+        const qint64 target = playedFrames() + silentBufferMs * m_rate / 1000;
+        while (m_delivered < target) {
+            const qint64 frames = std::min<qint64>(target - m_delivered, 4096);
+            m_scratch.resize(static_cast<std::size_t>(frames * m_bytesPerFrame));
+            const qint64 got = m_stream->read(m_scratch.data(), frames * m_bytesPerFrame);
+            if (got <= 0)
+                break;
+            m_delivered += got / m_bytesPerFrame;
+        }
+    }
+
+    QIODevice* m_stream;
+    qint64 m_rate;
+    qint64 m_bytesPerFrame;
+    qint64 m_delivered = 0;
+    QElapsedTimer m_clock;
+    QTimer m_timer;
+    std::vector<char> m_scratch;
+};
+
+SndFileMediaDevice::SndFileMediaDevice(Output output, QObject* parent)
+    : QObject(parent), m_output(output)
+{
+    m_poll.setInterval(20);
+    connect(&m_poll, &QTimer::timeout, this, &SndFileMediaDevice::update);
+}
+
+SndFileMediaDevice::~SndFileMediaDevice()
+{
+    Close();
+}
+
+void SndFileMediaDevice::requireOpen() const
+{
+    if (!m_decoder)
+        throw EcolvarError(noDeviceOpenText());
+}
+
+void SndFileMediaDevice::Open()
+{
+    Close();
+    const QString path = FileName();
+    auto decoder = std::make_unique<Decoder>();
+    decoder->file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &decoder->info);
+    if (!decoder->file)
+        throw EcolvarError(openErrorText(
+            path, openFailureReason(path), QString::fromLocal8Bit(sf_strerror(nullptr))));
+    const SF_INFO& info = decoder->info;
+    decoder->frames = info.frames;
+    if (isMp3(info)) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly)) {
+            const std::optional<Mp3InfoTag> tag = readMp3InfoTag(file);
+            if (!mp3HeaderLengthIsReliable(tag, file.size())) {
+                if (const auto scanned = scanMp3Frames(path, tag && tag->frames))
+                    decoder->frames = *scanned;
+            }
+        }
+    }
+    if (info.channels < 1 || info.channels > 8 || info.samplerate < 1000
+        || info.samplerate > 768'000 || decoder->frames <= 0)
+        throw EcolvarError(openErrorText(path, u"it holds no audio that can be played"_s,
+            u"%1 frames, %2 channels, %3 Hz"_s.arg(decoder->frames)
+                .arg(info.channels)
+                .arg(info.samplerate)));
+    m_decoder = std::move(decoder);
+    m_positionFrame = 0;
+}
+
+void SndFileMediaDevice::Close()
+{
+    stopOutput();
+    m_decoder.reset();
+    m_positionFrame = 0;
+}
+
+void SndFileMediaDevice::Play()
+{
+    requireOpen();
+    if (m_playing)
+        m_positionFrame = audibleFrame();
+    stopOutput();
+
+    const PendingRange range = takePending();
+    const qint64 length = m_decoder->frames;
+    qint64 from = m_positionFrame;
+    qint64 end = length;
+    if (range.from || range.to) {
+        const qint64 start = range.from ? msToFrame(*range.from) : m_positionFrame;
+        const qint64 stop = range.to ? msToFrame(*range.to) : length;
+        // An empty or inverted range plays on from the position.
+        if (start < stop) {
+            from = start;
+            end = stop;
+        }
+    } else if (m_positionFrame >= length) {
+        from = 0;
+    }
+    startOutput(from, end, m_output);
+}
+
+void SndFileMediaDevice::Stop()
+{
+    requireOpen();
+    if (m_playing)
+        m_positionFrame = audibleFrame();
+    stopOutput();
+}
+
+void SndFileMediaDevice::Seek(int ms)
+{
+    requireOpen();
+    stopOutput();
+    m_positionFrame = msToFrame(ms);
+    // The first seek far into an MP3 can take a while: done here, so that Play starts at once.
+    m_decoder->seek(m_positionFrame);
+}
+
+int SndFileMediaDevice::Length()
+{
+    requireOpen();
+    return frameToMs(m_decoder->frames);
+}
+
+int SndFileMediaDevice::Position()
+{
+    if (!m_decoder)
+        return 0;
+    update();
+    return frameToMs(m_playing ? audibleFrame() : m_positionFrame);
+}
+
+int SndFileMediaDevice::Mode()
+{
+    if (!m_decoder)
+        return ModeNotReady;
+    update();
+    return m_playing ? ModePlaying : ModeStopped;
+}
+
+qint64 SndFileMediaDevice::msToFirstAudio() const
+{
+    return m_stream ? m_stream->msToFirstData() : -1;
+}
+
+bool SndFileMediaDevice::playsSilently() const
+{
+    return dynamic_cast<const SilentOutput*>(m_pcm.get()) != nullptr;
+}
+
+void SndFileMediaDevice::stopOutput()
+{
+    m_poll.stop();
+    m_playing = false;
+    // The output first: it reads from the stream until it is gone.
+    m_pcm.reset();
+    m_stream.reset();
+}
+
+void SndFileMediaDevice::startOutput(qint64 fromFrame, qint64 endFrame, Output output)
+{
+    const SF_INFO& info = m_decoder->info;
+    const qint64 bytesPerFrame = m_decoder->bytesPerFrame();
+    const auto openStream = [&] {
+        // A seek that fails (past the real end of a truncated file) leaves nothing to play.
+        const qint64 end = m_decoder->seek(fromFrame) ? endFrame : fromFrame;
+        m_stream = std::make_unique<DecoderStream>(
+            m_decoder->file, bytesPerFrame, m_decoder->at, fromFrame, end);
+        // Unbuffered: Qt's read-ahead would hide how much the output really took.
+        m_stream->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    };
+
+    openStream();
+    if (output == Output::Speakers) {
+        QAudioFormat format;
+        format.setSampleRate(info.samplerate);
+        format.setChannelCount(info.channels);
+        format.setSampleFormat(QAudioFormat::Int16);
+        format.setChannelConfig(QAudioFormat::defaultChannelConfigForChannelCount(info.channels));
+        const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+        if (!device.isNull() && device.isFormatSupported(format)) {
+            auto sink = std::make_unique<SinkOutput>(device, format);
+            if (sink->start(m_stream.get()))
+                m_pcm = std::move(sink);
+        }
+        if (!m_pcm) {
+            // The sink may have read before giving up: start the silent output afresh.
+            m_stream.reset();
+            openStream();
+        }
+    }
+    if (!m_pcm)
+        m_pcm = std::make_unique<SilentOutput>(m_stream.get(), info.samplerate, bytesPerFrame);
+    m_positionFrame = fromFrame;
+    m_playing = true;
+    m_poll.start();
+}
+
+void SndFileMediaDevice::update()
+{
+    if (!m_playing)
+        return;
+    if (m_pcm->failed()) {
+        // The sound server went away: play the rest silently, so the timeline still ends.
+        const qint64 here = audibleFrame();
+        const qint64 end = m_stream->end();
+        stopOutput();
+        startOutput(here, end, Output::Silent);
+        return;
+    }
+    if (m_stream->finished() && m_pcm->bufferedFrames() == 0) {
+        m_positionFrame = m_stream->position();
+        // Decoding stopped short of the end point: the file (a truncated MP3) really ends here.
+        if (m_positionFrame < m_stream->end())
+            m_decoder->frames = m_positionFrame;
+        stopOutput();
+    }
+}
+
+qint64 SndFileMediaDevice::audibleFrame() const
+{
+    return std::clamp(
+        m_stream->position() - m_pcm->bufferedFrames(), m_stream->from(), m_stream->position());
+}
+
+qint64 SndFileMediaDevice::msToFrame(int ms) const
+{
+    // Rounded up, so that the frame reads back as the same millisecond.
+    const qint64 rate = m_decoder->info.samplerate;
+    const qint64 frame = (static_cast<qint64>(std::max(ms, 0)) * rate + 999) / 1000;
+    return std::min(frame, m_decoder->frames);
+}
+
+int SndFileMediaDevice::frameToMs(qint64 frame) const
+{
+    return static_cast<int>(frame * 1000 / m_decoder->info.samplerate);
+}
+
+} // namespace ecolvar

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "player/mediadevice.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <memory>
+
+namespace ecolvar {
+
+class DecoderStream;
+class PcmOutput;
+
+// The media device on libsndfile (MP3 through libmpg123, WAV of any common sample format) and a
+// QAudioSink. The decoder streams the file a few milliseconds at a time; the whole file is never
+// in memory. Owned by the main window; lives and is used on the thread that created it, which
+// must run an event loop while playing.
+//
+// Without an audio output (Output::Silent, or no sound device on the machine) a silent output
+// consumes the audio on a real-time clock, so position, mode and the end of a file behave the
+// same. A device made with Output::Silent never touches the audio system: the measuring device
+// uses it.
+class SndFileMediaDevice : public QObject, public MediaDevice {
+    Q_OBJECT
+public:
+    enum class Output { Speakers, Silent };
+
+    explicit SndFileMediaDevice(Output output = Output::Speakers, QObject* parent = nullptr);
+    ~SndFileMediaDevice() override;
+
+    void Open() override;
+    void Close() override;
+    void Play() override;
+    void Stop() override;
+    void Seek(int ms) override;
+    int Length() override;
+    int Position() override;
+    int Mode() override;
+
+    // For measuring: milliseconds from the last Play to the first audio handed to the output
+    // (-1 before that), and whether that play goes to the silent output.
+    qint64 msToFirstAudio() const;
+    bool playsSilently() const;
+
+private:
+    struct Decoder;
+
+    void requireOpen() const;
+    void stopOutput();
+    void startOutput(qint64 fromFrame, qint64 endFrame, Output output);
+    // Follows playback: at the end (everything handed out, nothing left in the output's buffer)
+    // the mode turns to stopped with the position on the end frame.
+    void update();
+    qint64 audibleFrame() const;
+    qint64 msToFrame(int ms) const;
+    int frameToMs(qint64 frame) const;
+
+    Output m_output;
+    std::unique_ptr<Decoder> m_decoder;
+    std::unique_ptr<DecoderStream> m_stream;
+    std::unique_ptr<PcmOutput> m_pcm;
+    QTimer m_poll;
+    qint64 m_positionFrame = 0;
+    bool m_playing = false;
+};
+
+} // namespace ecolvar
