@@ -21,6 +21,7 @@ class QWidget;
 
 namespace ecolvar {
 
+class LibraryPanel;
 class Prompts;
 
 // The main window: the library panel on the left, the file list, transcripts and player in the
@@ -95,6 +96,9 @@ public:
     QStatusBar* StatusBar1 = nullptr;
 
     QTimer* Timer2 = nullptr;
+
+    // The library tree and the file list's commands.
+    LibraryPanel* Library = nullptr;
 
     // Menus.
     QMenu* menuFile = nullptr;
