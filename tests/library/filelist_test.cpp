@@ -83,15 +83,6 @@ TEST_F(FileListTest, SplitListedPathCutsAtTheLastSeparatorOfEitherKind)
     EXPECT_EQ(split(u"/"_s), QStringList({ u""_s, u"/"_s }));
 }
 
-TEST_F(FileListTest, SizesAreWholeKilobytesAndZeroForMissingFiles)
-{
-    EXPECT_EQ(SplitListedPath(audio(u"a.mp3"_s, 1023)).sizeText, u"0"_s);
-    EXPECT_EQ(SplitListedPath(audio(u"b.mp3"_s, 1024)).sizeText, u"1"_s);
-    EXPECT_EQ(SplitListedPath(audio(u"c.mp3"_s, 3071)).sizeText, u"2"_s);
-    EXPECT_EQ(SplitListedPath(audio(u"c.mp3"_s, 0)).sizeText, u"0"_s);
-    EXPECT_EQ(SplitListedPath(u"D:\\English\\gone.mp3"_s).sizeText, u"0"_s);
-}
-
 TEST_F(FileListTest, ClickingASetListsItsNonBlankLinesInOrder)
 {
     const QString a = audio(u"a.mp3"_s, 1024);

@@ -148,6 +148,18 @@ TEST_F(LibraryPanelTest, TheTreeMenuEnablesTheItemsOfTheSelectedNode)
     EXPECT_EQ(treeMenuStates(), folderItems);
 }
 
+TEST_F(LibraryPanelTest, ARightClickSelectsTheNodeItPointsAtWithoutListingIt)
+{
+    click(u"English/Book/Lesson1.mpl"_s);
+    QTreeWidget* tree = form->TreeView1;
+    QTest::mouseClick(tree->viewport(), Qt::RightButton, {},
+        tree->visualItemRect(item(u"English/Book"_s)).center());
+    EXPECT_EQ(tree->selectedItems().value(0), item(u"English/Book"_s));
+    EXPECT_EQ(rows().size(), 2);
+    openTreeMenu();
+    EXPECT_EQ(treeMenuStates(), QList<bool>({ true, true, true, true, false, false, false }));
+}
+
 TEST_F(LibraryPanelTest, TreeCommandsRebuildTheTreeAndErrorsReachTheErrorReport)
 {
     ErrorRecorder errors;

@@ -7,7 +7,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QFrame>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStorageInfo>
@@ -77,22 +76,6 @@ TEST_F(SelectFileDialogTest, ListsTheAudioFilesOfTheWorkingDirectorySortedByName
     EXPECT_EQ(itemTexts(dialog.FileListBox1),
         QStringList({ u"A.WAV"_s, u"b.mp3"_s, u"c.Mp3"_s, u"SONG.MP3"_s }));
     EXPECT_EQ(dialog.FileListBox1->selectionMode(), QAbstractItemView::ExtendedSelection);
-}
-
-TEST_F(SelectFileDialogTest, HasItsDesignedLayout)
-{
-    TSelectFileFrm dialog(selectedFiles);
-    dialog.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-    EXPECT_EQ(dialog.windowTitle(), u"SelectFileFrm"_s);
-    EXPECT_EQ(dialog.size(), QSize(472, 361));
-    EXPECT_EQ(dialog.Panel1->width(), 185);
-    EXPECT_EQ(dialog.Panel3->height(), 22);
-    EXPECT_EQ(dialog.Panel4->width(), 91);
-    EXPECT_EQ(dialog.Button1->text(), u"添加"_s);
-    EXPECT_EQ(dialog.Button1->geometry(), QRect(8, 0, 75, 25));
-    EXPECT_EQ(dialog.Button2->text(), u"全部添加"_s);
-    EXPECT_EQ(dialog.Button2->geometry(), QRect(8, 32, 75, 25));
 }
 
 TEST_F(SelectFileDialogTest, AddTakesTheSelectedFilesInListOrder)
