@@ -230,7 +230,7 @@ void TSelectFileFrm::Button2Click()
 
 void TSelectFileFrm::takeFiles(bool selectedOnly)
 {
-    // After a volume's root, which ends in a separator already, the path holds two in a row
+    // After a root (/ or D:\), which ends in a separator already, the path holds two in a row
     // (D:\\Song.mp3); the set files keep such paths as they are and every reader accepts them.
     const QString dir = m_directory + QDir::separator();
     m_selectedFiles.clear();

@@ -26,7 +26,7 @@ public:
     // Shows a fresh dialog modally; afterwards selectedFiles holds the chosen paths or nothing.
     static void execute(QStringList& selectedFiles, QWidget* parent);
 
-    // The directory shown, without a final separator (except a volume's root).
+    // The directory shown, without a final separator except for a root (/ or D:\).
     const QString& Directory() const { return m_directory; }
     // Moves the directory list to dir, makes it the working directory and rereads the file
     // list. Throws EcolvarError when dir cannot be entered; nothing changes then.
