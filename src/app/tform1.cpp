@@ -5,6 +5,8 @@
 #include "core/prompts.h"
 #include "player/sndfilemediadevice.h"
 
+#include "library/librarypanel.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -139,7 +141,20 @@ void TForm1::FormCreate()
     QDir().mkpath(m_libraryDir);
     QDir().mkpath(TranscriptDir());
 
-    // 3. The library tree is built here from LibraryDir (to come with the library).
+    // 3. The library tree, built from LibraryDir and fully expanded, and the file list.
+    Library = new LibraryPanel(m_prompts, m_libraryDir,
+        { TreeView1, ListView1, N2, N4, N5, N3, N7, N8, t1 }, imglist, SelectedFiles, this);
+    Library->RebuildLibraryTree();
+    connectHandler(TreeView1, &QTreeWidget::itemClicked, Library, &LibraryPanel::TreeView1Click);
+    connectHandler(PopupMenu1, &QMenu::aboutToShow, Library, &LibraryPanel::PopupMenu1Popup);
+    connectHandler(N2, &QAction::triggered, Library, &LibraryPanel::N2Click);
+    connectHandler(N4, &QAction::triggered, Library, &LibraryPanel::N4Click);
+    connectHandler(N5, &QAction::triggered, Library, &LibraryPanel::N5Click);
+    connectHandler(N3, &QAction::triggered, Library, &LibraryPanel::N3Click);
+    connectHandler(N7, &QAction::triggered, Library, &LibraryPanel::N7Click);
+    connectHandler(N8, &QAction::triggered, Library, &LibraryPanel::N8Click);
+    connectHandler(t1, &QAction::triggered, Library, &LibraryPanel::t1Click);
+    connectHandler(N11, &QAction::triggered, Library, &LibraryPanel::N11Click);
 
     // 4. The segment track bar goes into Panel9 here (to come with the player).
 

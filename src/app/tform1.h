@@ -25,6 +25,7 @@ class QWidget;
 
 namespace ecolvar {
 
+class LibraryPanel;
 class Prompts;
 
 // The main window: the library panel on the left, the file list, transcripts and player in the
@@ -104,6 +105,9 @@ public:
     // lengths and never opens the audio output.
     std::unique_ptr<MediaDevice> MediaPlayer1;
     std::unique_ptr<MediaDevice> MediaPlayer2;
+
+    // The library tree and the file list's commands.
+    LibraryPanel* Library = nullptr;
 
     // Menus.
     QMenu* menuFile = nullptr;
