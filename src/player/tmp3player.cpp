@@ -115,6 +115,14 @@ void TMp3Player::PlayFromBar()
     LocateBarPos(ListMode ? m_bar.value() + 1 : m_bar.value());
     if (CurFileIndex >= FileList.size())
         return;
+    // A point at the very end of a file plays on in the next one: the device would start the
+    // ended file over from its beginning.
+    if (ListMode && CurFileIndex + 1 < m_bar.SegLengths.size()
+        && CurOffset >= m_bar.SegLengths.at(CurFileIndex).toInt()) {
+        CurFileStart += m_bar.SegLengths.at(CurFileIndex).toInt();
+        ++CurFileIndex;
+        CurOffset = 0;
+    }
 
     m_player.Close();
     m_player.setFileName(FileList.at(CurFileIndex));

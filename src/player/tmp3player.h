@@ -48,6 +48,7 @@ public:
     // beginning.
     void LocateBarPos(double x);
     // Plays from the bar's position (in list mode one bar unit after it) and enables the tick.
+    // A point at the end of a file that has a successor plays the successor from its beginning.
     // Does nothing on an empty timeline.
     void PlayFromBar();
     // Length of the audio file at path in milliseconds; 0 when it is missing, and 0 after the
