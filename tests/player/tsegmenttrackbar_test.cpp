@@ -124,8 +124,8 @@ TEST_F(TSegmentTrackBarTest, PaintsOnePiecePerFileInAlternatingColours)
 TEST_F(TSegmentTrackBarTest, PaintsNoStripInSingleFileModeOrWithoutLengths)
 {
     setChannelWidth(200);
-    for (const auto& [lengths, show] : { std::pair { QList<int> { 5'000, 5'000 }, false },
-             std::pair { QList<int> {}, true } }) {
+    for (const auto& [lengths, show] :
+        { std::pair { QList<int> { 5'000, 5'000 }, false }, std::pair { QList<int> {}, true } }) {
         setSegments(lengths, show);
         const QImage image = render();
         for (int y = 0; y < image.height(); ++y)
