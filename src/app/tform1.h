@@ -4,6 +4,10 @@
 #include <QMainWindow>
 #include <QStringList>
 
+#include "player/mediadevice.h"
+
+#include <memory>
+
 class QAction;
 class QFrame;
 class QLabel;
@@ -21,7 +25,11 @@ class QWidget;
 
 namespace ecolvar {
 
+class PlayerControls;
+class PlayerWidgets;
 class Prompts;
+class TMp3Player;
+class TSegmentTrackBar;
 
 // The main window: the library panel on the left, the file list, transcripts and player in the
 // centre, the playing list on the right. Controls keep their design names (also their
@@ -96,6 +104,17 @@ public:
 
     QTimer* Timer2 = nullptr;
 
+    // The two media devices: MediaPlayer1 plays the timeline; MediaPlayer2 only measures file
+    // lengths and never opens the audio output.
+    std::unique_ptr<MediaDevice> MediaPlayer1;
+    std::unique_ptr<MediaDevice> MediaPlayer2;
+
+    // The player: the segment track bar in Panel9, the timeline player, and the handlers of the
+    // tick, the transport row, the side panel and 立即播放.
+    TSegmentTrackBar* TrackBar = nullptr;
+    std::unique_ptr<TMp3Player> Mp3Player;
+    PlayerControls* Player = nullptr;
+
     // Menus.
     QMenu* menuFile = nullptr;
     QAction* N15 = nullptr; // 保存(&S)
@@ -149,6 +168,7 @@ private:
     void showContextMenu(QMenu* menu, QWidget* widget, const QPoint& pos);
 
     Prompts& m_prompts;
+    PlayerWidgets* m_playerView = nullptr;
     QString m_programDir;
     QString m_libraryDir;
 };
