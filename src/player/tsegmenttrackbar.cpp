@@ -3,12 +3,29 @@
 #include "player/barunits.h"
 
 #include <QPainter>
+#include <QProxyStyle>
 #include <QStyle>
 #include <QStyleOptionSlider>
 
 #include <algorithm>
 
 namespace ecolvar {
+
+namespace {
+
+// The application's style with a thumb 15 pixels long.
+class ThumbStyle : public QProxyStyle {
+public:
+    int pixelMetric(
+        PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override
+    {
+        if (metric == PM_SliderLength)
+            return 15;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
+} // namespace
 
 const QColor TSegmentTrackBar::pieceColors[2] = { QColor(157, 239, 253), QColor(152, 152, 250) };
 
@@ -19,6 +36,9 @@ TSegmentTrackBar::TSegmentTrackBar(QWidget* parent) : QSlider(Qt::Horizontal, pa
     setSingleStep(1);
     setPageStep(2);
     setTickPosition(QSlider::NoTicks);
+    auto* thumbStyle = new ThumbStyle;
+    thumbStyle->setParent(this);
+    setStyle(thumbStyle);
 }
 
 void TSegmentTrackBar::setMax(int max)

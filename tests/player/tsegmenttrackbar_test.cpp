@@ -3,6 +3,7 @@
 #include "qtprinters.h"
 
 #include <QImage>
+#include <QStyle>
 
 #include <gtest/gtest.h>
 
@@ -80,6 +81,7 @@ TEST_F(TSegmentTrackBarTest, IsAHorizontalBarOfTenUnitsUntilLoaded)
     EXPECT_EQ(bar.singleStep(), 1);
     EXPECT_EQ(bar.pageStep(), 2);
     EXPECT_EQ(bar.tickPosition(), QSlider::NoTicks);
+    EXPECT_EQ(bar.style()->pixelMetric(QStyle::PM_SliderLength, nullptr, &bar), 15);
     EXPECT_FALSE(bar.ShowSegments);
 
     bar.setValue(25);
