@@ -144,6 +144,7 @@ void TForm1::FormCreate()
     // 4. The segment track bar fills Panel9. Moving its thumb by hand starts nothing: it only
     //    sets where the next play begins, so its change signal stays unconnected.
     TrackBar = new TSegmentTrackBar(Panel9);
+    TrackBar->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     Panel9->layout()->addWidget(TrackBar);
 
     // 5. The playing list is checked and its name shown in LblFileLst here (to come with the

@@ -282,6 +282,7 @@ TEST_F(TForm1PlayerTest, TheTrackBarFillsPanel9AndPlayNeedsAnOpenDocument)
     ASSERT_NE(m_form->TrackBar, nullptr);
     EXPECT_EQ(m_form->TrackBar->parentWidget(), m_form->Panel9);
     EXPECT_EQ(m_form->TrackBar->width(), m_form->Panel9->width());
+    EXPECT_EQ(m_form->TrackBar->height(), 27);
     EXPECT_EQ(m_form->TrackBar->maximum(), 10);
     EXPECT_TRUE(m_form->Mp3Player->DocName.isEmpty());
 
@@ -301,6 +302,7 @@ TEST_F(TForm1PlayerTest, DoubleClickingAFilePlaysItFromTheButtons)
 {
     QTreeWidgetItem* row = listTone(u"lesson.one.wav"_s, u"1.5"_s);
     const QRect rect = m_form->ListView1->visualItemRect(row);
+    QTest::mouseClick(m_form->ListView1->viewport(), Qt::LeftButton, {}, rect.center());
     QTest::mouseDClick(m_form->ListView1->viewport(), Qt::LeftButton, {}, rect.center());
 
     EXPECT_EQ(m_form->Mp3Player->DocName, u"lesson"_s);
