@@ -28,6 +28,7 @@ public:
 } // namespace
 
 const QColor TSegmentTrackBar::pieceColors[2] = { QColor(157, 239, 253), QColor(152, 152, 250) };
+const QColor TSegmentTrackBar::selectionColor(200, 70, 50);
 
 TSegmentTrackBar::TSegmentTrackBar(QWidget* parent) : QSlider(Qt::Horizontal, parent)
 {
@@ -94,7 +95,8 @@ void TSegmentTrackBar::paintEvent(QPaintEvent* /*event*/)
         paintSegments(painter, channel);
 }
 
-// The selection as a band inside the channel, between the thumb centres of its two ends.
+// The selection as a band inside the channel, between the thumb centres of its two ends, in a
+// colour of its own: some styles already fill the channel up to the thumb.
 void TSegmentTrackBar::paintSelection(QPainter& painter, const QRect& channel) const
 {
     if (m_selStart == 0 && m_selEnd == 0)
@@ -111,7 +113,7 @@ void TSegmentTrackBar::paintSelection(QPainter& painter, const QRect& channel) c
     const int from = std::min(pixel(m_selStart), pixel(m_selEnd));
     const int to = std::max(pixel(m_selStart), pixel(m_selEnd));
     const QRect band(from, channel.top() + 1, to - from + 1, std::max(channel.height() - 2, 1));
-    painter.fillRect(band, palette().color(QPalette::Highlight));
+    painter.fillRect(band, selectionColor);
 }
 
 // One piece per file: its width is the file's share of the channel, truncated on its own, so the

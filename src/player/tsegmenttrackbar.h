@@ -37,6 +37,8 @@ public:
 
     // The two colours of the pieces, first piece first.
     static const QColor pieceColors[2];
+    // The colour of the selection band in the channel.
+    static const QColor selectionColor;
     // The strip runs from this many pixels below the channel's lower edge, this high.
     static constexpr int stripGap = 3;
     static constexpr int stripHeight = 3;

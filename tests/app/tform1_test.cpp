@@ -330,6 +330,8 @@ TEST_F(TForm1PlayerTest, DoubleClickingAFilePlaysItFromTheButtons)
 
 TEST_F(TForm1PlayerTest, ALoadedListShowsItsPiecesAndTheSidePanelPlaysAFile)
 {
+    m_form->resize(1200, 700);
+    QCoreApplication::processEvents();
     QStringList files;
     for (const char16_t* name : { u"a.wav", u"b.wav", u"c.wav" }) {
         QTreeWidgetItem* row = listTone(QString::fromUtf16(name), u"2"_s);

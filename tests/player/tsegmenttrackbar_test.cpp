@@ -138,7 +138,7 @@ TEST_F(TSegmentTrackBarTest, PaintsNoStripInSingleFileModeOrWithoutLengths)
 TEST_F(TSegmentTrackBarTest, ShowsTheSelectionInTheChannel)
 {
     setChannelWidth(200);
-    const QRgb highlight = bar.palette().color(QPalette::Highlight).rgb();
+    const QRgb highlight = TSegmentTrackBar::selectionColor.rgb();
     const auto highlighted = [&](const QImage& image) {
         const QRect channel = bar.channelRect();
         QList<int> columns;
