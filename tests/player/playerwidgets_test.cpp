@@ -70,21 +70,5 @@ TEST_F(PlayerWidgetsTest, SidePanelLinesSelectionAndHints)
     EXPECT_EQ(view.selectedSideLine(), -1);
 }
 
-TEST_F(PlayerWidgetsTest, LabelsAndTimer)
-{
-    view.setPositionText(u"位置：0:0:1/0:0:2"_s);
-    view.setSegmentText(u"起始点：0:0:0  结束点：0:0:0"_s);
-    view.setListName(u"lesson"_s);
-    EXPECT_EQ(Label7.text(), u"位置：0:0:1/0:0:2"_s);
-    EXPECT_EQ(Label6.text(), u"起始点：0:0:0  结束点：0:0:0"_s);
-    EXPECT_EQ(LblFileLst.text(), u"lesson"_s);
-
-    view.setTickEnabled(true);
-    EXPECT_TRUE(Timer2.isActive());
-    EXPECT_TRUE(view.tickEnabled());
-    view.setTickEnabled(false);
-    EXPECT_FALSE(Timer2.isActive());
-}
-
 } // namespace
 } // namespace ecolvar
