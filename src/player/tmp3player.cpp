@@ -41,11 +41,12 @@ int TMp3Player::ProbeLength(const QString& path)
 
 void TMp3Player::LoadFileList()
 {
-    // Last file first, so that the boxes of a list come in that order too.
+    // Last file first, so that the boxes of a list come in that order too. Missing, unreadable
+    // and empty files measure 0 and leave the timeline.
     QList<int> lengths(FileList.size());
     int total = 0;
     for (qsizetype i = FileList.size() - 1; i >= 0; --i) {
-        const int length = QFileInfo::exists(FileList.at(i)) ? ProbeLength(FileList.at(i)) : 0;
+        const int length = ProbeLength(FileList.at(i));
         if (length <= 0) {
             FileList.removeAt(i);
             lengths.removeAt(i);
