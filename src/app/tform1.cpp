@@ -162,6 +162,8 @@ void TForm1::FormCreate()
     Label7->setText(positionText(TrackBar->value(), 0));
 
     // 8. The timeline player and the handlers that drive it.
+    if (!MediaPlayer1 || !MediaPlayer2)
+        return; // until the media devices are made in the constructor
     m_playerView
         = new PlayerWidgets({ Label6, Label7, LblFileLst, ListBox1, Timer2, ListView1 }, this);
     Mp3Player = std::make_unique<TMp3Player>(
