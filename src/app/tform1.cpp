@@ -1,11 +1,16 @@
 #include "tform1.h"
 
-#include "core/commonprocs.h"
 #include "core/errorreport.h"
 #include "core/prompts.h"
 #include "player/sndfilemediadevice.h"
 
 #include "library/librarypanel.h"
+
+#include "player/playercontrols.h"
+#include "player/playerview.h"
+#include "player/playerwidgets.h"
+#include "player/tmp3player.h"
+#include "player/tsegmenttrackbar.h"
 
 #include <QAction>
 #include <QApplication>
@@ -156,21 +161,51 @@ void TForm1::FormCreate()
     connectHandler(t1, &QAction::triggered, Library, &LibraryPanel::t1Click);
     connectHandler(N11, &QAction::triggered, Library, &LibraryPanel::N11Click);
 
-    // 4. The segment track bar goes into Panel9 here (to come with the player).
+    // 4. The segment track bar fills Panel9. Moving its thumb by hand starts nothing: it only
+    //    sets where the next play begins, so its change signal stays unconnected.
+    TrackBar = new TSegmentTrackBar(Panel9);
+    TrackBar->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    Panel9->layout()->addWidget(TrackBar);
 
     // 5. The playing list is checked and its name shown in LblFileLst here (to come with the
     //    playlists).
 
     // 6. The repeat segment: none yet.
     Label6->setFixedWidth(label6Width);
-    Label6->setText(u"起始点：%1  结束点：%2"_s.arg(MsToTimeText(0), MsToTimeText(0)));
+    TrackBar->setSelEnd(0);
+    TrackBar->setSelStart(0);
+    Label6->setText(segmentText(0, 0));
     placeLabel6();
 
-    // 7. The position: the start of an empty timeline.
+    // 7. The position: the thumb of an empty timeline.
     Label7->setFixedWidth(140);
-    Label7->setText(u"位置："_s + MsToTimeText(0) + u"/"_s + MsToTimeText(0));
+    Label7->setText(positionText(TrackBar->value(), 0));
 
-    // 8. The timeline player is created here (to come with the player).
+    // 8. The timeline player and the handlers that drive it.
+    m_playerView
+        = new PlayerWidgets({ Label6, Label7, LblFileLst, ListBox1, Timer2, ListView1 }, this);
+    Mp3Player = std::make_unique<TMp3Player>(
+        *MediaPlayer1, *MediaPlayer2, *TrackBar, *m_playerView, m_prompts);
+    Player
+        = new PlayerControls(*Mp3Player, *MediaPlayer1, *TrackBar, *m_playerView, m_prompts, this);
+    connectHandler(Timer2, &QTimer::timeout, Player, &PlayerControls::PlayTick);
+    connectHandler(SpeedButton1, &QToolButton::clicked, Player, &PlayerControls::SpeedButton1Click);
+    connectHandler(SpeedButton2, &QToolButton::clicked, Player, &PlayerControls::SpeedButton2Click);
+    connectHandler(SpeedButton5, &QToolButton::clicked, Player, &PlayerControls::SpeedButton5Click);
+    connectHandler(SpeedButton6, &QToolButton::clicked, Player, &PlayerControls::SpeedButton6Click);
+    connectHandler(SpeedButton7, &QToolButton::clicked, Player, &PlayerControls::SpeedButton7Click);
+    connectHandler(SpeedButton8, &QToolButton::clicked, Player, &PlayerControls::SpeedButton8Click);
+    connectHandler(SpeedButton9, &QToolButton::clicked, Player, &PlayerControls::SpeedButton9Click);
+    connectHandler(
+        SpeedButton10, &QToolButton::clicked, Player, &PlayerControls::SpeedButton10Click);
+    connectHandler(
+        SpeedButton11, &QToolButton::clicked, Player, &PlayerControls::SpeedButton11Click);
+    connectHandler(
+        ListBox1, &QListWidget::itemDoubleClicked, Player, &PlayerControls::ListBox1DblClick);
+    connectHandler(
+        ListBox1, &QListWidget::itemEntered, m_playerView, &PlayerWidgets::ListBox1MouseMove);
+    connectHandler(N14, &QAction::triggered, Player, &PlayerControls::N14Click);
+    connectHandler(ListView1, &QTreeWidget::itemDoubleClicked, Player, &PlayerControls::N14Click);
 }
 
 void TForm1::FormClose()

@@ -26,7 +26,12 @@ class QWidget;
 namespace ecolvar {
 
 class LibraryPanel;
+
+class PlayerControls;
+class PlayerWidgets;
 class Prompts;
+class TMp3Player;
+class TSegmentTrackBar;
 
 // The main window: the library panel on the left, the file list, transcripts and player in the
 // centre, the playing list on the right. Controls keep their design names (also their
@@ -109,6 +114,12 @@ public:
     // The library tree and the file list's commands.
     LibraryPanel* Library = nullptr;
 
+    // The player: the segment track bar in Panel9, the timeline player, and the handlers of the
+    // tick, the transport row, the side panel and 立即播放.
+    TSegmentTrackBar* TrackBar = nullptr;
+    std::unique_ptr<TMp3Player> Mp3Player;
+    PlayerControls* Player = nullptr;
+
     // Menus.
     QMenu* menuFile = nullptr;
     QAction* N15 = nullptr; // 保存(&S)
@@ -162,6 +173,7 @@ private:
     void showContextMenu(QMenu* menu, QWidget* widget, const QPoint& pos);
 
     Prompts& m_prompts;
+    PlayerWidgets* m_playerView = nullptr;
     QString m_programDir;
     QString m_libraryDir;
 };

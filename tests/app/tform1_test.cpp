@@ -1,6 +1,8 @@
 #include "app/tform1.h"
 #include "core/ecolvarerror.h"
 #include "core/errorreport.h"
+#include "player/tmp3player.h"
+#include "player/tsegmenttrackbar.h"
 
 #include "qtprinters.h"
 #include "scriptedprompts.h"
@@ -11,9 +13,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QSet>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -244,6 +248,130 @@ TEST_F(TForm1Test, ClosingEmptiesTheSelectedFiles)
     EXPECT_TRUE(m_form->close());
     EXPECT_TRUE(m_form->SelectedFiles.isEmpty());
     EXPECT_TRUE(m_prompts.shown().isEmpty());
+}
+
+// --- The player in the window -------------------------------------------------------------------
+
+class TForm1PlayerTest : public TForm1Test {
+protected:
+    // A tone in the program directory, listed in the file list as the library lists it.
+    QTreeWidgetItem* listTone(const QString& name, const QString& seconds)
+    {
+        const QString dir = m_form->ProgramDir() + u"audio"_s + QDir::separator();
+        test::writeTone(dir + name, seconds);
+        return new QTreeWidgetItem(m_form->ListView1, { name, u"1"_s, dir, QString() });
+    }
+
+    // What a playlist load does, for the files given.
+    void loadList(const QStringList& files)
+    {
+        TMp3Player& player = *m_form->Mp3Player;
+        m_form->Timer2->stop();
+        m_form->MediaPlayer1->Close();
+        m_form->TrackBar->setValue(0);
+        player.ListMode = true;
+        m_form->TrackBar->ShowSegments = true;
+        player.FileList = files;
+        player.DocName = u"tones"_s;
+        player.LoadFileList();
+    }
+};
+
+TEST_F(TForm1PlayerTest, TheTrackBarFillsPanel9AndPlayNeedsAnOpenDocument)
+{
+    ASSERT_NE(m_form->TrackBar, nullptr);
+    EXPECT_EQ(m_form->TrackBar->parentWidget(), m_form->Panel9);
+    EXPECT_EQ(m_form->TrackBar->width(), m_form->Panel9->width());
+    EXPECT_EQ(m_form->TrackBar->height(), 27);
+    EXPECT_EQ(m_form->TrackBar->maximum(), 10);
+    EXPECT_TRUE(m_form->Mp3Player->DocName.isEmpty());
+
+    QTest::mouseClick(m_form->SpeedButton1, Qt::LeftButton);
+    QTest::mouseClick(m_form->SpeedButton9, Qt::LeftButton);
+    EXPECT_EQ(m_prompts.texts(test::ScriptedPrompts::Kind::Information),
+        QStringList({ u"没有打开任何文件，无法播放"_s, u"没有打开任何文件，无法执行此操作"_s }));
+    m_prompts.clear();
+
+    // Stop with no file open: the device's error reaches the error report.
+    test::ErrorRecorder recorder;
+    QTest::mouseClick(m_form->SpeedButton2, Qt::LeftButton);
+    EXPECT_EQ(recorder.errors(), QStringList({ u"No MCI device open"_s }));
+}
+
+TEST_F(TForm1PlayerTest, DoubleClickingAFilePlaysItFromTheButtons)
+{
+    QTreeWidgetItem* row = listTone(u"lesson.one.wav"_s, u"1.5"_s);
+    const QRect rect = m_form->ListView1->visualItemRect(row);
+    QTest::mouseClick(m_form->ListView1->viewport(), Qt::LeftButton, {}, rect.center());
+    QTest::mouseDClick(m_form->ListView1->viewport(), Qt::LeftButton, {}, rect.center());
+
+    EXPECT_EQ(m_form->Mp3Player->DocName, u"lesson"_s);
+    EXPECT_EQ(m_form->LblFileLst->text(), u"lesson"_s);
+    EXPECT_EQ(m_form->Label7->text(), u"位置：0:0:0/0:0:1"_s);
+    EXPECT_EQ(m_form->TrackBar->maximum(), 1);
+    EXPECT_EQ(m_form->ListBox1->count(), 0);
+
+    QTest::mouseClick(m_form->SpeedButton1, Qt::LeftButton);
+    EXPECT_TRUE(m_form->Timer2->isActive());
+    // The tick follows the device to the end of the file and keeps running there.
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return m_form->Label7->text() == u"位置：0:0:1/0:0:1"_s; }, 10'000));
+    EXPECT_EQ(m_form->TrackBar->value(), 1);
+    QTest::mouseClick(m_form->SpeedButton2, Qt::LeftButton);
+    EXPECT_FALSE(m_form->Timer2->isActive());
+    EXPECT_EQ(m_form->TrackBar->value(), 0);
+
+    // 立即播放 from the menu reloads the selected row.
+    m_form->Mp3Player->DocName.clear();
+    m_form->N14->trigger();
+    EXPECT_EQ(m_form->Mp3Player->DocName, u"lesson"_s);
+    EXPECT_TRUE(m_prompts.shown().isEmpty());
+}
+
+TEST_F(TForm1PlayerTest, ALoadedListShowsItsPiecesAndTheSidePanelPlaysAFile)
+{
+    m_form->resize(1200, 700);
+    QCoreApplication::processEvents();
+    QStringList files;
+    for (const char16_t* name : { u"a.wav", u"b.wav", u"c.wav" }) {
+        QTreeWidgetItem* row = listTone(QString::fromUtf16(name), u"2"_s);
+        files.append(row->text(2) + row->text(0));
+    }
+    loadList(files);
+    ASSERT_EQ(m_form->ListBox1->count(), 3);
+    EXPECT_EQ(m_form->Mp3Player->TotalLength, 6'000);
+
+    // A repeat segment over the middle file.
+    TSegmentTrackBar* bar = m_form->TrackBar;
+    const int width = bar->width();
+    bar->setValue(width / 3 + 5);
+    QTest::mouseClick(m_form->SpeedButton6, Qt::LeftButton);
+    bar->setValue(2 * width / 3 - 5);
+    QTest::mouseClick(m_form->SpeedButton9, Qt::LeftButton);
+    m_form->Timer2->stop();
+    EXPECT_NE(m_form->Label6->text(), u"起始点：0:0:0  结束点：0:0:0"_s);
+
+    // The strip is painted under the channel in both colours.
+    const QImage image = bar->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRect channel = bar->channelRect();
+    const int y = channel.y() + channel.height() + 4;
+    QSet<QRgb> colours;
+    for (int x = channel.left(); x <= channel.right(); ++x)
+        colours.insert(image.pixel(x, y));
+    EXPECT_TRUE(colours.contains(TSegmentTrackBar::pieceColors[0].rgb()));
+    EXPECT_TRUE(colours.contains(TSegmentTrackBar::pieceColors[1].rgb()));
+    if (const QByteArray shot = qgetenv("ECOLVAR_SCREENSHOT"); !shot.isEmpty())
+        m_form->grab().save(QString::fromLocal8Bit(shot));
+
+    // Double-clicking the third line plays the third file from its beginning.
+    QTest::mouseClick(m_form->SpeedButton11, Qt::LeftButton);
+    const QRect third = m_form->ListBox1->visualItemRect(m_form->ListBox1->item(2));
+    QTest::mouseClick(m_form->ListBox1->viewport(), Qt::LeftButton, {}, third.center());
+    QTest::mouseDClick(m_form->ListBox1->viewport(), Qt::LeftButton, {}, third.center());
+    EXPECT_TRUE(m_form->Timer2->isActive());
+    EXPECT_EQ(m_form->MediaPlayer1->FileName(), files[2]);
+    EXPECT_EQ(m_form->Mp3Player->CurFileIndex, 2);
+    QTest::mouseClick(m_form->SpeedButton2, Qt::LeftButton);
 }
 
 } // namespace

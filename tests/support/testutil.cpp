@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -34,6 +35,18 @@ QByteArray readFile(const QString& path)
         return {};
     }
     return file.readAll();
+}
+
+void writeTone(const QString& path, const QString& seconds)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QProcess sox;
+    sox.start(QStringLiteral("sox"),
+        { QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("44100"), QStringLiteral("-c"),
+            QStringLiteral("2"), QStringLiteral("-b"), QStringLiteral("16"), path,
+            QStringLiteral("synth"), seconds, QStringLiteral("sine"), QStringLiteral("440") });
+    ASSERT_TRUE(sox.waitForFinished(20'000)) << "sox did not finish: " << path.toStdString();
+    ASSERT_EQ(sox.exitCode(), 0) << sox.readAllStandardError().toStdString();
 }
 
 } // namespace ecolvar::test

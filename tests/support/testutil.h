@@ -27,4 +27,8 @@ private:
 void writeFile(const QString& path, const QByteArray& bytes);
 QByteArray readFile(const QString& path);
 
+// Makes path a WAV file of the given seconds ("0.6") of a 440 Hz tone, 44.1 kHz stereo 16-bit,
+// with sox. Fails the test when sox fails.
+void writeTone(const QString& path, const QString& seconds);
+
 } // namespace ecolvar::test

@@ -1,0 +1,83 @@
+#include "playerwidgets.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QTimer>
+#include <QTreeWidget>
+
+namespace ecolvar {
+
+namespace {
+// The file list's columns that make a file's path: its name and its directory.
+constexpr int captionColumn = 0;
+constexpr int directoryColumn = 2;
+} // namespace
+
+PlayerWidgets::PlayerWidgets(const Controls& controls, QObject* parent)
+    : QObject(parent), m_controls(controls)
+{
+}
+
+void PlayerWidgets::setPositionText(const QString& text)
+{
+    m_controls.Label7->setText(text);
+}
+
+void PlayerWidgets::setSegmentText(const QString& text)
+{
+    m_controls.Label6->setText(text);
+}
+
+void PlayerWidgets::setListName(const QString& name)
+{
+    m_controls.LblFileLst->setText(name);
+}
+
+void PlayerWidgets::setSideLines(const QStringList& lines)
+{
+    m_controls.ListBox1->clear();
+    m_controls.ListBox1->addItems(lines);
+}
+
+void PlayerWidgets::selectSideLine(int index)
+{
+    m_controls.ListBox1->setCurrentRow(index);
+}
+
+int PlayerWidgets::selectedSideLine() const
+{
+    const QList<QListWidgetItem*> selected = m_controls.ListBox1->selectedItems();
+    return selected.isEmpty() ? -1 : m_controls.ListBox1->row(selected.first());
+}
+
+void PlayerWidgets::setTickEnabled(bool enabled)
+{
+    if (enabled)
+        m_controls.Timer2->start();
+    else
+        m_controls.Timer2->stop();
+}
+
+bool PlayerWidgets::tickEnabled() const
+{
+    return m_controls.Timer2->isActive();
+}
+
+std::optional<FileRow> PlayerWidgets::selectedFile() const
+{
+    QTreeWidget* list = m_controls.ListView1;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = list->topLevelItem(i);
+        if (item->isSelected())
+            return FileRow { item->text(captionColumn), item->text(directoryColumn) };
+    }
+    return std::nullopt;
+}
+
+void PlayerWidgets::ListBox1MouseMove(QListWidgetItem* item)
+{
+    if (item)
+        m_controls.ListBox1->setToolTip(item->text());
+}
+
+} // namespace ecolvar

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "player/playerview.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace ecolvar::test {
+
+// The player's view as plain values: what the labels, the side panel and the timer would show.
+class FakePlayerView : public PlayerView {
+public:
+    void setPositionText(const QString& text) override { positionText = text; }
+    void setSegmentText(const QString& text) override { segmentText = text; }
+    void setListName(const QString& name) override { listName = name; }
+    void setSideLines(const QStringList& lines) override
+    {
+        sideLines = lines;
+        selectedLine = -1;
+    }
+    void selectSideLine(int index) override { selectedLine = index; }
+    int selectedSideLine() const override { return selectedLine; }
+    void setTickEnabled(bool enabled) override { tick = enabled; }
+    bool tickEnabled() const override { return tick; }
+    std::optional<FileRow> selectedFile() const override { return fileRow; }
+
+    QString positionText = QStringLiteral("(unset)");
+    QString segmentText = QStringLiteral("(unset)");
+    QString listName = QStringLiteral("(unset)");
+    QStringList sideLines;
+    int selectedLine = -1;
+    bool tick = false;
+    std::optional<FileRow> fileRow;
+};
+
+} // namespace ecolvar::test

@@ -1,0 +1,90 @@
+#include "player/playercontrols.h"
+#include "player/playerwidgets.h"
+#include "player/sndfilemediadevice.h"
+#include "player/tmp3player.h"
+#include "player/tsegmenttrackbar.h"
+
+#include "qtprinters.h"
+#include "scriptedprompts.h"
+#include "testutil.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace ecolvar {
+namespace {
+
+// The whole player on the real device with its silent output, driven by the real timer: a list
+// of three short files plays through and stops at the end.
+TEST(PlaybackEndToEnd, AListOfThreeFilesPlaysThroughAndStopsAtTheEnd)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QStringList files;
+    for (const auto& [name, seconds] : { std::pair { u"one.wav"_s, u"0.6"_s },
+             std::pair { u"two.wav"_s, u"0.4"_s }, std::pair { u"three.wav"_s, u"0.8"_s } }) {
+        files.append(dir.filePath(name));
+        test::writeTone(files.last(), seconds);
+    }
+
+    SndFileMediaDevice device(SndFileMediaDevice::Output::Silent);
+    SndFileMediaDevice probe(SndFileMediaDevice::Output::Silent);
+    QLabel Label6, Label7, LblFileLst;
+    QListWidget ListBox1;
+    QTimer Timer2;
+    Timer2.setInterval(333);
+    QTreeWidget ListView1;
+    PlayerWidgets view({ &Label6, &Label7, &LblFileLst, &ListBox1, &Timer2, &ListView1 });
+    TSegmentTrackBar bar;
+    bar.resize(400, 27);
+    test::ScriptedPrompts prompts;
+    TMp3Player player(device, probe, bar, view, prompts);
+    PlayerControls controls(player, device, bar, view, prompts);
+    QObject::connect(&Timer2, &QTimer::timeout, &controls, &PlayerControls::PlayTick);
+
+    // What a playlist load does.
+    player.ListMode = true;
+    bar.ShowSegments = true;
+    player.FileList = files;
+    player.DocName = u"three tones"_s;
+    player.LoadFileList();
+    ASSERT_EQ(player.FileList, files);
+    EXPECT_EQ(player.TotalLength, 1'800);
+    EXPECT_EQ(bar.SegLengths, QStringList({ u"600"_s, u"400"_s, u"800"_s }));
+    EXPECT_EQ(Label7.text(), u"位置：0:0:0/0:0:1"_s);
+
+    // Follow the thumb, the label and the highlighted file at every tick.
+    QList<int> thumbs;
+    QList<int> lines;
+    QObject::connect(&Timer2, &QTimer::timeout, [&] {
+        thumbs.append(bar.value());
+        if (lines.isEmpty() || lines.last() != ListBox1.currentRow())
+            lines.append(ListBox1.currentRow());
+    });
+
+    controls.SpeedButton1Click();
+    EXPECT_TRUE(Timer2.isActive());
+    EXPECT_EQ(device.Mode(), ModePlaying);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !Timer2.isActive(); }, 10'000));
+
+    EXPECT_EQ(lines, QList<int>({ 0, 1, 2 }));
+    EXPECT_TRUE(std::is_sorted(thumbs.begin(), thumbs.end()));
+    EXPECT_EQ(bar.value(), 400);
+    EXPECT_EQ(Label7.text(), u"位置：0:0:1/0:0:1"_s);
+    EXPECT_EQ(device.FileName(), files.last());
+    EXPECT_EQ(device.Mode(), ModeStopped);
+    EXPECT_EQ(device.Position(), 800);
+    EXPECT_TRUE(prompts.shown().isEmpty());
+}
+
+} // namespace
+} // namespace ecolvar

@@ -1,0 +1,413 @@
+#include "core/ecolvarerror.h"
+#include "playerrig.h"
+#include "qtprinters.h"
+
+using namespace Qt::StringLiterals;
+
+namespace ecolvar {
+namespace {
+
+using Kind = test::ScriptedPrompts::Kind;
+using Controls = PlayerControls;
+
+class PlayerControlsTest : public test::PlayerRig { };
+
+// --- The tick in list mode --------------------------------------------------------------------
+
+TEST_F(PlayerControlsTest, ListPlaysOnIntoTheNextFileAndStopsAtTheEndOfTheTimeline)
+{
+    loadList({ 30'000, 10'000 });
+    at(0, &Controls::SpeedButton1Click);
+    EXPECT_EQ(device.openFile(), path(u"f0.mp3"_s));
+    EXPECT_EQ(device.Position(), 100);
+    EXPECT_TRUE(view.tick);
+
+    play(3'000); // ten ticks
+    EXPECT_EQ(bar.value(), (100 + 10 * 333) / 100);
+    EXPECT_EQ(view.positionText, u"位置：0:0:3/0:0:40"_s);
+    EXPECT_EQ(view.selectedLine, 0);
+
+    // File 0 ends at 30 000 (bar 300): the tick waits 100 ms and moves on one bar unit later.
+    play(27'000);
+    EXPECT_EQ(pauses, QList<int>({ 100 }));
+    EXPECT_EQ(device.openFile(), path(u"f1.mp3"_s));
+    EXPECT_EQ(player.CurFileStart, 30'000);
+    EXPECT_TRUE(view.tick);
+    play(333);
+    EXPECT_EQ(view.selectedLine, 1);
+
+    // The last file ends: thumb at the right end, the total on both sides, the timer off.
+    play(20'000);
+    EXPECT_EQ(bar.value(), 400);
+    EXPECT_EQ(view.positionText, u"位置：0:0:40/0:0:40"_s);
+    EXPECT_FALSE(view.tick);
+    EXPECT_EQ(pauses.size(), 2);
+    EXPECT_EQ(device.Mode(), ModeStopped);
+
+    // Play again: past the end locates the first file from its beginning.
+    controls.SpeedButton1Click();
+    EXPECT_EQ(device.openFile(), path(u"f0.mp3"_s));
+    EXPECT_EQ(device.Position(), 0);
+    EXPECT_TRUE(view.tick);
+}
+
+TEST_F(PlayerControlsTest, AFileShorterThanOneBarUnitIsSteppedOver)
+{
+    loadList({ 30'000, 50, 9'950 });
+    at(290, &Controls::SpeedButton1Click);
+    play(1'000);
+    EXPECT_EQ(device.openFile(), path(u"f2.mp3"_s));
+    EXPECT_EQ(player.CurFileIndex, 2);
+}
+
+class ListRepeatTest : public PlayerControlsTest { };
+
+TEST_F(ListRepeatTest, PlaybackReturnsToTheSegmentStartAfterPassingItsEnd)
+{
+    loadList({ 30'000, 30'000 }); // T = 60 000, W = 400: 150 ms a bar unit
+    at(100, &Controls::SpeedButton6Click);
+    at(120, &Controls::SpeedButton9Click);
+    EXPECT_EQ(view.segmentText, u"起始点：0:0:15  结束点：0:0:18"_s);
+    EXPECT_TRUE(view.tick);
+
+    // Stopped and outside the segment: the tick jumps to its start and plays one unit later.
+    play(333);
+    EXPECT_EQ(device.Mode(), ModePlaying);
+    EXPECT_EQ(device.Position(), 15'150);
+
+    const Seen seen = play(20'000);
+    EXPECT_EQ(seen.low, 15'150);
+    // Runs past the end by up to a tick and a bar unit before jumping back.
+    EXPECT_LE(seen.high, 18'000 + 333 + 150);
+    EXPECT_GT(seen.high, 18'000);
+    EXPECT_TRUE(view.tick);
+}
+
+TEST_F(ListRepeatTest, AnEndBeforeTheStartRepeatsTheFirstTickAfterTheStart)
+{
+    loadList({ 30'000, 30'000 });
+    at(210, &Controls::SpeedButton6Click);
+    at(100, &Controls::SpeedButton9Click);
+    EXPECT_EQ(view.segmentText, u"起始点：0:0:31  结束点：0:0:15"_s);
+    const Seen seen = play(10'000);
+    EXPECT_EQ(seen.low, 31'500);
+    EXPECT_LE(seen.high, 31'500 + 333);
+    EXPECT_EQ(player.CurFileIndex, 1);
+}
+
+TEST_F(ListRepeatTest, ASegmentStartingAtZeroIsEnforced)
+{
+    loadList({ 30'000, 30'000 });
+    at(20, &Controls::SpeedButton9Click);
+    const Seen seen = play(10'000);
+    EXPECT_EQ(seen.low, 150);
+    EXPECT_LE(seen.high, 3'000 + 333 + 150);
+}
+
+TEST_F(PlayerControlsTest, DraggingTheThumbWhilePlayingHasNoLastingEffect)
+{
+    loadList({ 30'000, 30'000 });
+    at(0, &Controls::SpeedButton1Click);
+    play(999);
+    bar.setValue(350);
+    play(333);
+    EXPECT_EQ(bar.value(), (150 + 4 * 333) / 150);
+    EXPECT_EQ(player.CurFileIndex, 0);
+}
+
+TEST_F(PlayerControlsTest, AnEmptyTimelineTickDoesNothing)
+{
+    loadListFiles({ path(u"missing.mp3"_s) });
+    view.tick = true;
+    controls.PlayTick();
+    EXPECT_TRUE(device.calls().isEmpty());
+    EXPECT_TRUE(pauses.isEmpty());
+}
+
+// --- The tick in single-file mode -------------------------------------------------------------
+
+TEST_F(PlayerControlsTest, SingleFileRepeatStartsWhenTheEndIsSetAndLoops)
+{
+    loadSingle(u"talk.mp3"_s, 10'000);
+    at(2, &Controls::SpeedButton6Click);
+    EXPECT_EQ(device.PlayFrom(), 2'000);
+    at(4, &Controls::SpeedButton9Click);
+    EXPECT_EQ(device.PlayTo(), 4'000);
+    EXPECT_EQ(view.segmentText, u"起始点：0:0:2  结束点：0:0:4"_s);
+    EXPECT_TRUE(view.tick);
+
+    // The device stands at the end point: the next tick seeks to the start and plays the range.
+    device.clearCalls();
+    controls.PlayTick();
+    EXPECT_EQ(device.calls(), QStringList({ u"Seek 2000"_s, u"Play 2000-4000"_s }));
+    play(1'332);
+    EXPECT_EQ(view.positionText, u"位置：0:0:3/0:0:10"_s);
+    EXPECT_EQ(bar.value(), 3);
+
+    const Seen seen = play(20'000);
+    EXPECT_EQ(seen.low, 2'000);
+    EXPECT_LE(seen.high, 4'000 + 333);
+    EXPECT_GE(seen.high, 4'000);
+}
+
+TEST_F(PlayerControlsTest, SingleFileRepeatWithTheEndBeforeTheStartOrNoEnd)
+{
+    loadSingle(u"talk.mp3"_s, 10'000);
+    at(4, &Controls::SpeedButton6Click);
+    at(2, &Controls::SpeedButton9Click);
+    const Seen seen = play(5'000);
+    EXPECT_EQ(seen.low, 4'000);
+    EXPECT_LE(seen.high, 4'333);
+
+    // A start point with no end point enforces nothing: the file plays on to its end.
+    controls.SpeedButton2Click();
+    controls.SpeedButton11Click();
+    at(1, &Controls::SpeedButton6Click);
+    controls.SpeedButton1Click();
+    play(12'000);
+    EXPECT_EQ(device.Position(), 10'000);
+    EXPECT_EQ(view.positionText, u"位置：0:0:10/0:0:10"_s);
+    EXPECT_TRUE(view.tick); // single-file mode leaves the timer running at the end
+}
+
+TEST_F(PlayerControlsTest, SingleFileSegmentStartingAtZero)
+{
+    loadSingle(u"talk.mp3"_s, 10'000);
+    at(0, &Controls::SpeedButton6Click);
+    at(3, &Controls::SpeedButton9Click);
+    const Seen seen = play(10'000);
+    EXPECT_EQ(seen.low, 0);
+    EXPECT_LE(seen.high, 3'000 + 333);
+}
+
+// --- The buttons ------------------------------------------------------------------------------
+
+TEST_F(PlayerControlsTest, PlayAndSetEndNeedAnOpenDocument)
+{
+    controls.SpeedButton1Click();
+    controls.SpeedButton9Click();
+    EXPECT_EQ(prompts.texts(Kind::Information),
+        QStringList({ u"没有打开任何文件，无法播放"_s, u"没有打开任何文件，无法执行此操作"_s }));
+    EXPECT_FALSE(view.tick);
+    EXPECT_EQ(view.segmentText, u"(unset)"_s);
+    EXPECT_TRUE(device.calls().isEmpty());
+
+    // Without a file the device reports it; the handler ends there.
+    bar.setValue(5);
+    EXPECT_THROW(controls.SpeedButton2Click(), EcolvarError);
+    EXPECT_EQ(bar.value(), 5);
+}
+
+TEST_F(PlayerControlsTest, AFileNameWithoutADotLoadsButCountsAsNothingOpen)
+{
+    loadSingle(u"README"_s, 5'000);
+    EXPECT_EQ(player.FileList, QStringList({ path(u"README"_s) }));
+    EXPECT_TRUE(player.DocName.isEmpty());
+    EXPECT_TRUE(device.isOpen());
+    controls.SpeedButton1Click();
+    EXPECT_EQ(prompts.texts(Kind::Information), QStringList({ u"没有打开任何文件，无法播放"_s }));
+}
+
+TEST_F(PlayerControlsTest, SingleFilePlayPauseAndStop)
+{
+    loadSingle(u"talk.mp3"_s, 10'000);
+    at(3, &Controls::SpeedButton1Click);
+    EXPECT_EQ(device.calls(),
+        QStringList({ u"Seek 3000"_s, u"Play 3000-10000"_s, u"Play 3000-10000"_s, u"Seek 3000"_s,
+            u"Play 3000-10000"_s }));
+    EXPECT_TRUE(view.tick);
+
+    device.clearCalls();
+    controls.SpeedButton1Click(); // pause = stop
+    EXPECT_EQ(device.calls(), QStringList({ u"Stop"_s }));
+    EXPECT_FALSE(view.tick);
+
+    play(333);
+    controls.SpeedButton2Click();
+    EXPECT_EQ(bar.value(), 0);
+    EXPECT_FALSE(view.tick);
+}
+
+TEST_F(PlayerControlsTest, ListModeSetAndShiftFollowTheTimelineScale)
+{
+    loadList({ 30'000, 30'000 }); // T = 60 000, W = 400
+    at(100, &Controls::SpeedButton6Click);
+    EXPECT_EQ(controls.SegStartMs, 15'000);
+    EXPECT_EQ(view.segmentText, u"起始点：0:0:15  结束点：0:0:0"_s);
+    controls.SpeedButton7Click();
+    EXPECT_EQ(controls.SegStartMs, 16'000);
+    EXPECT_EQ(bar.SelStart(), 106);
+
+    controls.SegEndMs = 59'800;
+    controls.SpeedButton10Click();
+    EXPECT_EQ(controls.SegEndMs, 60'003);
+    EXPECT_EQ(bar.SelEnd(), 400);
+    EXPECT_EQ(view.segmentText, u"起始点：0:0:16  结束点：0:1:0"_s);
+
+    controls.SegStartMs = 500;
+    controls.SpeedButton5Click();
+    EXPECT_EQ(controls.SegStartMs, 0);
+    EXPECT_EQ(bar.SelStart(), 0);
+    controls.SpeedButton7Click();
+    EXPECT_EQ(controls.SegStartMs, 1'000);
+    EXPECT_EQ(bar.SelStart(), 6);
+
+    controls.SegEndMs = 300;
+    controls.SpeedButton8Click();
+    EXPECT_EQ(controls.SegEndMs, 0);
+    EXPECT_EQ(view.segmentText, u"起始点：0:0:1  结束点：0:0:0"_s);
+    // Shifting in list mode never touches the device or the timer.
+    EXPECT_TRUE(device.calls().isEmpty());
+    EXPECT_FALSE(view.tick);
+
+    // Cancelling clears the bar and the device points but keeps the remembered values.
+    controls.SegEndMs = 30'000;
+    controls.SpeedButton11Click();
+    EXPECT_EQ(bar.SelStart(), 0);
+    EXPECT_EQ(bar.SelEnd(), 0);
+    EXPECT_EQ(view.segmentText, u"起始点：0:0:0  结束点：0:0:0"_s);
+    controls.SpeedButton10Click();
+    EXPECT_EQ(controls.SegEndMs, 31'000);
+    EXPECT_EQ(bar.SelEnd(), 206);
+}
+
+TEST_F(PlayerControlsTest, ListModeSetAndShiftDoNothingOnAnEmptyTimelineOrABarOfWidthZero)
+{
+    const auto pressAll = [this] {
+        for (auto handler : { &Controls::SpeedButton5Click, &Controls::SpeedButton6Click,
+                 &Controls::SpeedButton7Click, &Controls::SpeedButton8Click,
+                 &Controls::SpeedButton9Click, &Controls::SpeedButton10Click })
+            at(7, handler);
+    };
+    controls.SegStartMs = 2'000;
+    controls.SegEndMs = 4'000;
+
+    loadListFiles({ path(u"missing.mp3"_s) });
+    pressAll();
+    EXPECT_EQ(controls.SegStartMs, 2'000);
+    EXPECT_EQ(controls.SegEndMs, 4'000);
+    EXPECT_EQ(bar.SelStart(), 0);
+    EXPECT_EQ(view.segmentText, u"(unset)"_s);
+    EXPECT_FALSE(view.tick);
+
+    loadList({ 10'000 });
+    bar.resize(0, 27);
+    pressAll();
+    EXPECT_EQ(controls.SegStartMs, 2'000);
+    EXPECT_EQ(bar.SelEnd(), 0);
+    EXPECT_EQ(view.segmentText, u"(unset)"_s);
+}
+
+TEST_F(PlayerControlsTest, SingleFileShiftsMoveTheDevicePointsAndPlay)
+{
+    loadSingle(u"talk.mp3"_s, 10'000);
+    device.setPlayFrom(2'500);
+    device.setPlayTo(6'000);
+    controls.SpeedButton5Click();
+    EXPECT_EQ(device.PlayFrom(), 1'500);
+    EXPECT_EQ(bar.SelStart(), 1);
+    EXPECT_EQ(view.segmentText, u"起始点：0:0:1  结束点：0:0:0"_s);
+    EXPECT_EQ(device.calls(), QStringList({ u"Play 1500-6000"_s }));
+    device.setPlayTo(0);
+
+    controls.SpeedButton5Click();
+    controls.SpeedButton5Click();
+    EXPECT_EQ(device.PlayFrom(), 0);
+    controls.SpeedButton10Click();
+    controls.SpeedButton10Click();
+    controls.SpeedButton7Click();
+    EXPECT_EQ(device.PlayFrom(), 1'000);
+    EXPECT_EQ(device.PlayTo(), 2'000);
+    EXPECT_EQ(view.segmentText, u"起始点：0:0:1  结束点：0:0:2"_s);
+    controls.SpeedButton8Click();
+    controls.SpeedButton8Click();
+    controls.SpeedButton8Click();
+    EXPECT_EQ(device.PlayTo(), 0);
+}
+
+TEST_F(PlayerControlsTest, SingleFileShiftWithNoFileOpenReportsTheDevice)
+{
+    EXPECT_THROW(controls.SpeedButton7Click(), EcolvarError);
+}
+
+// --- The side panel and 立即播放 --------------------------------------------------------------
+
+TEST_F(PlayerControlsTest, DoubleClickingASidePanelLinePlaysThatFile)
+{
+    loadList({ 10'000, 10'000, 10'000 }, 300);
+    at(50, &Controls::SpeedButton1Click);
+    view.selectedLine = 2;
+    controls.ListBox1DblClick();
+    EXPECT_EQ(bar.value(), 200);
+    EXPECT_EQ(device.openFile(), path(u"f2.mp3"_s));
+    EXPECT_EQ(device.Position(), 100);
+    EXPECT_TRUE(view.tick);
+
+    // Outside a repeat segment that starts above 0, the segment's start wins.
+    at(120, &Controls::SpeedButton6Click);
+    bar.setSelEnd(150);
+    view.selectedLine = 0;
+    controls.ListBox1DblClick();
+    EXPECT_EQ(device.openFile(), path(u"f1.mp3"_s));
+    EXPECT_EQ(device.Position(), 2'000);
+}
+
+TEST_F(PlayerControlsTest, SidePanelDoubleClickInSingleFileModePlaysFromTheBeginning)
+{
+    loadSingle(u"talk.mp3"_s, 10'000);
+    bar.setValue(7);
+    controls.ListBox1DblClick();
+    EXPECT_EQ(device.calls(),
+        QStringList(
+            { u"Close"_s, u"Open talk.mp3"_s, u"Seek 0"_s, u"Play 0-10000"_s, u"Play 0-10000"_s }));
+}
+
+TEST_F(PlayerControlsTest, PlayNowLoadsTheSelectedFileInSingleFileMode)
+{
+    loadList({ 30'000, 10'000 });
+    bar.setSelStart(10);
+    bar.setSelEnd(20);
+    view.tick = true;
+    loadSingle(u"lesson1.part2.mp3"_s, 95'500);
+
+    EXPECT_EQ(player.DocName, u"lesson1"_s);
+    EXPECT_EQ(view.listName, u"lesson1"_s);
+    EXPECT_EQ(player.FileList, QStringList({ path(u"lesson1.part2.mp3"_s) }));
+    EXPECT_FALSE(player.ListMode);
+    EXPECT_FALSE(bar.ShowSegments);
+    EXPECT_TRUE(view.sideLines.isEmpty());
+    EXPECT_EQ(bar.maximum(), 95);
+    EXPECT_EQ(bar.SelStart(), 0);
+    EXPECT_EQ(bar.SelEnd(), 0);
+    EXPECT_EQ(view.segmentText, u"起始点：0:0:0  结束点：0:0:0"_s);
+    EXPECT_EQ(view.positionText, u"位置：0:0:0/0:1:35"_s);
+    EXPECT_FALSE(view.tick);
+    EXPECT_EQ(device.openFile(), path(u"lesson1.part2.mp3"_s));
+
+    // A file shorter than a second gives a bar of no seconds.
+    loadSingle(u"tick.wav"_s, 800);
+    EXPECT_EQ(bar.maximum(), 0);
+    EXPECT_EQ(bar.value(), 0);
+}
+
+TEST_F(PlayerControlsTest, PlayNowOnAMissingFileOnlyStopsPlayback)
+{
+    loadSingle(u"talk.mp3"_s, 10'000);
+    at(0, &Controls::SpeedButton1Click);
+
+    // Nothing selected: nothing happens at all.
+    view.fileRow.reset();
+    controls.N14Click();
+    EXPECT_TRUE(view.tick);
+    EXPECT_EQ(device.Mode(), ModePlaying);
+
+    view.fileRow = FileRow { u"gone.mp3"_s, dir.path() + QDir::separator() };
+    controls.N14Click();
+    EXPECT_FALSE(view.tick);
+    EXPECT_FALSE(device.isOpen());
+    EXPECT_EQ(player.DocName, u"talk"_s);
+    EXPECT_EQ(player.FileList, QStringList({ path(u"talk.mp3"_s) }));
+}
+
+} // namespace
+} // namespace ecolvar

@@ -1,0 +1,116 @@
+#pragma once
+
+#include "fakemediadevice.h"
+#include "fakeplayerview.h"
+#include "player/playercontrols.h"
+#include "player/tmp3player.h"
+#include "player/tsegmenttrackbar.h"
+#include "scriptedprompts.h"
+#include "testutil.h"
+
+#include <QDir>
+#include <QList>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <limits>
+
+#include <gtest/gtest.h>
+
+namespace ecolvar::test {
+
+// The player and its handlers over a fake device with a manual clock, a real track bar (not
+// shown) and a fake view. Files exist on disk (empty) and have their lengths in the fakes.
+class PlayerRig : public ::testing::Test {
+protected:
+    PlayerRig()
+        : player(device, probe, bar, view, prompts), controls(player, device, bar, view, prompts)
+    {
+        bar.resize(400, 27);
+        controls.setPause([this](int ms) { pauses.append(ms); });
+    }
+
+    QString path(const QString& name) const { return dir.path() + QDir::separator() + name; }
+
+    QString addFile(const QString& name, int lengthMs)
+    {
+        const QString file = path(name);
+        writeFile(file, QByteArray());
+        device.addFile(file, lengthMs);
+        probe.addFile(file, lengthMs);
+        return file;
+    }
+
+    // Files f0.mp3, f1.mp3, ... with the given lengths, loaded in list mode the way a playlist
+    // load does it, on a bar of the given width.
+    void loadList(const QList<int>& lengths, int width = 400)
+    {
+        QStringList files;
+        for (int i = 0; i < lengths.size(); ++i)
+            files.append(addFile(QStringLiteral("f%1.mp3").arg(i), lengths[i]));
+        loadListFiles(files, width);
+    }
+
+    void loadListFiles(const QStringList& files, int width = 400)
+    {
+        bar.resize(width, 27);
+        view.setTickEnabled(false);
+        device.Close();
+        bar.setValue(0);
+        player.ListMode = true;
+        bar.ShowSegments = true;
+        player.FileList = files;
+        player.DocName = QStringLiteral("lst");
+        player.LoadFileList();
+        device.clearCalls();
+    }
+
+    // "立即播放 " on a row of the file list for a file of the given length.
+    void loadSingle(const QString& name, int lengthMs)
+    {
+        addFile(name, lengthMs);
+        view.fileRow = FileRow { name, dir.path() + QDir::separator() };
+        controls.N14Click();
+        device.clearCalls();
+    }
+
+    // Timeline points seen while playing: the highest reached before a tick, the lowest where a
+    // tick left the device.
+    struct Seen {
+        int low = std::numeric_limits<int>::max();
+        int high = std::numeric_limits<int>::min();
+    };
+    int timelinePoint() { return device.Position() + player.CurFileStart; }
+
+    // Lets up to ms milliseconds of playback pass, one tick every 333 ms while the timer runs.
+    Seen play(int ms)
+    {
+        Seen seen;
+        for (int elapsed = 0; elapsed < ms && view.tick; elapsed += 333) {
+            device.advance(333);
+            seen.high = std::max(seen.high, timelinePoint());
+            controls.PlayTick();
+            seen.low = std::min(seen.low, timelinePoint());
+        }
+        return seen;
+    }
+
+    // Moves the thumb and runs one of the handlers.
+    void at(int barPosition, void (PlayerControls::*handler)())
+    {
+        bar.setValue(barPosition);
+        (controls.*handler)();
+    }
+
+    QTemporaryDir dir;
+    FakeMediaDevice device;
+    FakeMediaDevice probe;
+    TSegmentTrackBar bar;
+    FakePlayerView view;
+    ScriptedPrompts prompts;
+    TMp3Player player;
+    PlayerControls controls;
+    QList<int> pauses;
+};
+
+} // namespace ecolvar::test

@@ -1,0 +1,74 @@
+#include "player/playerwidgets.h"
+
+#include "qtprinters.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace ecolvar {
+namespace {
+
+class PlayerWidgetsTest : public ::testing::Test {
+protected:
+    PlayerWidgetsTest() : view({ &Label6, &Label7, &LblFileLst, &ListBox1, &Timer2, &ListView1 })
+    {
+        ListView1.setColumnCount(4);
+        ListView1.setSelectionMode(QAbstractItemView::ExtendedSelection);
+    }
+
+    QTreeWidgetItem* addRow(const QString& name, const QString& directory)
+    {
+        return new QTreeWidgetItem(&ListView1, { name, u"12"_s, directory, QString() });
+    }
+
+    QLabel Label6, Label7, LblFileLst;
+    QListWidget ListBox1;
+    QTimer Timer2;
+    QTreeWidget ListView1;
+    PlayerWidgets view;
+};
+
+TEST_F(PlayerWidgetsTest, TheFileListGivesItsFirstSelectedRowInRowOrder)
+{
+    EXPECT_FALSE(view.selectedFile());
+    addRow(u"a.mp3"_s, u"/m/"_s);
+    QTreeWidgetItem* b = addRow(u"b.mp3"_s, u"/n/"_s);
+    QTreeWidgetItem* c = addRow(u"c.wav"_s, u"/o/"_s);
+    EXPECT_FALSE(view.selectedFile());
+
+    c->setSelected(true);
+    b->setSelected(true);
+    const std::optional<FileRow> row = view.selectedFile();
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->caption, u"b.mp3"_s);
+    EXPECT_EQ(row->directory, u"/n/"_s);
+}
+
+TEST_F(PlayerWidgetsTest, SidePanelLinesSelectionAndHints)
+{
+    view.setSideLines({ u"/m/a.mp3"_s, u"/m/b.mp3"_s });
+    EXPECT_EQ(ListBox1.count(), 2);
+    EXPECT_EQ(view.selectedSideLine(), -1);
+    view.selectSideLine(1);
+    EXPECT_EQ(view.selectedSideLine(), 1);
+    EXPECT_EQ(ListBox1.currentItem()->text(), u"/m/b.mp3"_s);
+
+    // The hint follows the line under the pointer and stays over the empty area.
+    view.ListBox1MouseMove(ListBox1.item(0));
+    EXPECT_EQ(ListBox1.toolTip(), u"/m/a.mp3"_s);
+    view.ListBox1MouseMove(nullptr);
+    EXPECT_EQ(ListBox1.toolTip(), u"/m/a.mp3"_s);
+
+    view.setSideLines({});
+    EXPECT_EQ(ListBox1.count(), 0);
+    EXPECT_EQ(view.selectedSideLine(), -1);
+}
+
+} // namespace
+} // namespace ecolvar
