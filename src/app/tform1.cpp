@@ -3,6 +3,8 @@
 #include "core/commonprocs.h"
 #include "core/errorreport.h"
 #include "core/prompts.h"
+#include "playlists/playlistdatabase.h"
+#include "playlists/topenlstfrm.h"
 
 #include <QAction>
 #include <QApplication>
@@ -88,7 +90,15 @@ constexpr int label6Width = 207;
 } // namespace
 
 TForm1::TForm1(Prompts& prompts, const QString& programDir, QWidget* parent)
-    : QMainWindow(parent), m_prompts(prompts), m_programDir(withSeparator(programDir))
+    : TForm1(prompts, programDir, PlaylistDatabase::inMemory(), parent)
+{
+}
+
+TForm1::TForm1(
+    Prompts& prompts, const QString& programDir, const QString& databaseFile, QWidget* parent)
+    : QMainWindow(parent), m_prompts(prompts), m_programDir(withSeparator(programDir)),
+      m_playlistDb(std::make_unique<PlaylistDatabase>(databaseFile)),
+      m_playingList(std::make_unique<PlayingList>(*m_playlistDb, prompts))
 {
     setObjectName(u"Form1"_s);
     setWindowTitle(u"Ecolvar"_s);
@@ -105,10 +115,19 @@ TForm1::TForm1(Prompts& prompts, const QString& programDir, QWidget* parent)
 
     buildMenus();
     buildLayout();
+    // The playlist database is open (or known to be unusable) before the start-up steps.
+    if (!m_playlistDb->isOpen())
+        ErrorReport::report(m_playlistDb->openError());
     FormCreate();
+    createDialogs();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // The dialogs use the playlist database: they go first.
+    delete MaintainLstFrm;
+    delete OpenLstFrm;
+}
 
 QString TForm1::TranscriptDir() const
 {
@@ -137,8 +156,14 @@ void TForm1::FormCreate()
 
     // 4. The segment track bar goes into Panel9 here (to come with the player).
 
-    // 5. The playing list is checked and its name shown in LblFileLst here (to come with the
-    //    playlists).
+    // 5. The playing list loses the entries whose files are gone, and its name is shown.
+    if (m_playlistDb->isOpen()) {
+        guarded([this] {
+            const QString name = m_playingList->GetPlayingLstName();
+            if (const std::optional<QString> shown = m_playingList->CheckLstFiles(name))
+                LblFileLst->setText(*shown);
+        });
+    }
 
     // 6. The repeat segment: none yet.
     Label6->setFixedWidth(label6Width);
@@ -150,6 +175,81 @@ void TForm1::FormCreate()
     Label7->setText(u"位置："_s + MsToTimeText(0) + u"/"_s + MsToTimeText(0));
 
     // 8. The timeline player is created here (to come with the player).
+}
+
+// The dialogs, hidden, in their order: the select-file dialog (to come with the library), the
+// playlist chooser, the two note dialogs (to come with the annotations), the maintenance dialog.
+void TForm1::createDialogs()
+{
+    OpenLstFrm = new TOpenLstFrm(m_playingList->temqry(), m_prompts, this);
+    MaintainLstFrm = new TMaintainLstFrm(*m_playlistDb, m_prompts, m_filePicker, this);
+}
+
+std::optional<QString> TForm1::chooseList()
+{
+    OpenLstFrm->exec();
+    if (!OpenLstFrm->LstSelected)
+        return std::nullopt;
+    OpenLstFrm->LstSelected = false;
+    return OpenLstFrm->SelLstName;
+}
+
+void TForm1::ToolButton1Click()
+{
+    m_playlistDb->requireOpen();
+    const std::optional<QString> name = chooseList();
+    if (!name)
+        return;
+    m_playingList->OpenLst(*name, *this);
+    // The transcripts named after the playlist are loaded here (LoadTranscripts, to come with
+    // the transcript panes).
+}
+
+void TForm1::N10Click()
+{
+    m_playlistDb->requireOpen();
+    const std::optional<QString> name = chooseList();
+    if (!name || name->isEmpty())
+        return;
+    m_playingList->AddFilesToLst(*name, selectedFileRows());
+}
+
+void TForm1::ToolButton3Click()
+{
+    m_playlistDb->requireOpen();
+    TMaintainLstFrm dialog(*m_playlistDb, m_prompts, m_filePicker, this);
+    dialog.exec();
+}
+
+QList<FileRow> TForm1::selectedFileRows() const
+{
+    // Column 0 holds the file name, column 2 its directory.
+    QList<FileRow> rows;
+    for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = ListView1->topLevelItem(i);
+        if (item->isSelected())
+            rows.append({ item->text(0), item->text(2) });
+    }
+    return rows;
+}
+
+void TForm1::enterListMode()
+{
+    Timer2->stop();
+    // The playing device is closed, the thumb put at 0 and the player switched to list mode
+    // with its segments shown here (to come with the player).
+}
+
+void TForm1::loadList(const QString& listName, const QStringList& files, bool resetSelection)
+{
+    Q_UNUSED(resetSelection); // the track bar's repeat selection (to come with the player)
+    LblFileLst->setText(listName);
+    // Until the player takes the timeline, the side panel lists the files that exist.
+    ListBox1->clear();
+    for (const QString& file : files) {
+        if (QFileInfo::exists(file))
+            ListBox1->addItem(file);
+    }
 }
 
 void TForm1::FormClose()
@@ -202,6 +302,7 @@ void TForm1::buildMenus()
     N14 = menuItem(PopupMenu2, u"N14"_s, u"立即播放 "_s);
     N10 = menuItem(PopupMenu2, u"N10"_s, u"添加到播放列表"_s);
     N11 = menuItem(PopupMenu2, u"N11"_s, u"移除文件"_s);
+    connectHandler(N10, &QAction::triggered, this, &TForm1::N10Click);
 
     PopupMenu5 = named(new QMenu(this), u"PopupMenu5"_s);
     MenuItem1 = menuItem(PopupMenu5, u"MenuItem1"_s, u"设置注释"_s);
@@ -414,6 +515,8 @@ QWidget* TForm1::buildPlayingListPanel()
     };
     ToolButton1 = toolButton(u"ToolButton1"_s, u"打开播放列表"_s, 3);
     ToolButton3 = toolButton(u"ToolButton3"_s, u"维护播放文件"_s, 7);
+    connectHandler(ToolButton1, &QToolButton::clicked, this, &TForm1::ToolButton1Click);
+    connectHandler(ToolButton3, &QToolButton::clicked, this, &TForm1::ToolButton3Click);
     heading->addWidget(ToolBar1);
     layout->addWidget(Panel6);
 
