@@ -4,6 +4,7 @@
 #include "tform1.h"
 
 #include <QApplication>
+#include <QScreen>
 
 namespace {
 
@@ -34,6 +35,9 @@ int main(int argc, char* argv[])
     ecolvar::TForm1 form(prompts, QCoreApplication::applicationDirPath(),
         ecolvar::PlaylistDatabase::defaultFileName());
     prompts.setParent(&form);
+    // Fill the screen even where no window manager honours the maximized state.
+    if (const QScreen* screen = form.screen())
+        form.setGeometry(screen->availableGeometry());
     form.showMaximized();
     return QApplication::exec();
 }

@@ -30,6 +30,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 // The icons live in this static library; the resource has to be registered by hand.
@@ -538,7 +540,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 
 void TForm1::placeLabel6()
 {
-    Label6->setGeometry(Panel5->width() - Label6->width(), 0, Label6->width(), Panel5->height());
+    // At the right end, but never over the position label when the row is narrow.
+    const int left = std::max(Panel5->width() - Label6->width(), Label7->geometry().right() + 1);
+    Label6->setGeometry(left, 0, Label6->width(), Panel5->height());
 }
 
 void TForm1::showContextMenu(QMenu* menu, QWidget* widget, const QPoint& pos)

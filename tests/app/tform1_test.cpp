@@ -70,9 +70,13 @@ TEST_F(TForm1Test, StartsWithTheLabelsOfAnEmptyPlayer)
 
     // Label6 stays at the right end of the transport row when the window is resized.
     auto* panel5 = find<QWidget>(u"Panel5"_s);
-    m_form->resize(1000, 600);
+    m_form->resize(1400, 600);
     QCoreApplication::processEvents();
     EXPECT_EQ(find<QLabel>(u"Label6"_s)->geometry().right(), panel5->width() - 1);
+    // On a narrow row it gives way to the position label instead of covering it.
+    m_form->resize(600, 600);
+    QCoreApplication::processEvents();
+    EXPECT_GT(find<QLabel>(u"Label6"_s)->x(), find<QLabel>(u"Label7"_s)->geometry().right());
 }
 
 TEST_F(TForm1Test, EveryDesignedControlExistsByName)
