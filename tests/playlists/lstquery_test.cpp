@@ -50,17 +50,6 @@ TEST_F(LstQueryTest, GapsStayAndTheNextPositionFollowsTheHighest)
     EXPECT_EQ(m_query.appendEntry(u"L"_s, u"e.mp3"_s, u"/m/"_s), 1);
 }
 
-TEST_F(LstQueryTest, OrderIsByPositionNotByInsertion)
-{
-    m_test.addEntry(7, u"L"_s, u"/m/seven.mp3"_s);
-    m_test.addEntry(2, u"L"_s, u"/m/two.mp3"_s);
-    m_test.addEntry(5, u"L"_s, u"/m/five.mp3"_s);
-    EXPECT_EQ(m_query.orderedPaths(u"L"_s),
-        QStringList({ u"/m/two.mp3"_s, u"/m/five.mp3"_s, u"/m/seven.mp3"_s }));
-    EXPECT_EQ(m_query.highestPosition(u"L"_s), 7);
-    EXPECT_EQ(m_query.entries(u"L"_s).size(), 3);
-}
-
 TEST_F(LstQueryTest, DeletingAListKeepsItsEntriesForTheNextListOfThatName)
 {
     m_query.createList(u"课文"_s);
@@ -72,21 +61,6 @@ TEST_F(LstQueryTest, DeletingAListKeepsItsEntriesForTheNextListOfThatName)
 
     m_query.createList(u"课文"_s);
     EXPECT_EQ(m_query.orderedPaths(u"课文"_s), QStringList({ u"/m/2.mp3"_s, u"/m/1.mp3"_s }));
-}
-
-TEST_F(LstQueryTest, ListsComeInStoredOrderWithTheirFlags)
-{
-    m_test.addList(u"b"_s);
-    m_test.addList(u"a"_s, 1);
-    m_test.addList(u"c"_s, 2);
-    const QList<LstRow> lists = m_query.allLists();
-    ASSERT_EQ(lists.size(), 3);
-    EXPECT_EQ(lists[0].LstFileName, u"b"_s);
-    EXPECT_EQ(lists[1].LstFileName, u"a"_s);
-    EXPECT_EQ(lists[1].DisplayFlag, 1);
-    EXPECT_EQ(lists[2].DisplayFlag, 2);
-    m_query.createList(u"new"_s);
-    EXPECT_EQ(m_test.lists().last(), u"new:0"_s);
 }
 
 TEST_F(LstQueryTest, OnlyAFlagOfOneMarksThePlayingListAndTheFirstSuchWins)
@@ -256,19 +230,6 @@ TEST(PlaylistDatabaseTest, ExistingTablesWithoutCollationsStillCompareNamesIgnor
     EXPECT_TRUE(query.listNameTaken(u"PLAYING"_s));
     EXPECT_TRUE(query.fileNameInList(u"a.MP3"_s, u"playing"_s));
     EXPECT_EQ(query.appendEntry(u"playing"_s, u"b.mp3"_s, u"/m/"_s), 5);
-}
-
-TEST(PlaylistDatabaseTest, TablesAreCreatedOnceAndKeptAcrossOpenings)
-{
-    QTemporaryDir dir;
-    const QString file = dir.filePath(u"vek.db"_s);
-    {
-        PlaylistDatabase db(file);
-        ASSERT_TRUE(db.isOpen()) << db.openError().toStdString();
-        LstQuery(db, u"temqry"_s).createList(u"kept"_s);
-    }
-    PlaylistDatabase db(file);
-    EXPECT_EQ(LstQuery(db, u"temqry"_s).allLists().size(), 1);
 }
 
 TEST(PlaylistDatabaseTest, EachDatabaseHasItsOwnConnectionRemovedWhenDone)
