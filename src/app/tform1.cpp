@@ -223,10 +223,10 @@ void TForm1::ToolButton3Click()
     dialog.exec();
 }
 
-QList<FileRow> TForm1::selectedFileRows() const
+QList<ListFileRow> TForm1::selectedFileRows() const
 {
     // Column 0 holds the file name, column 2 its directory.
-    QList<FileRow> rows;
+    QList<ListFileRow> rows;
     for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = ListView1->topLevelItem(i);
         if (item->isSelected())

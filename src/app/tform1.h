@@ -164,7 +164,7 @@ private:
     // Shows the chooser; the chosen playlist's name, or nothing when none was chosen.
     std::optional<QString> chooseList();
     // The selected rows of the file list, top to bottom.
-    QList<FileRow> selectedFileRows() const;
+    QList<ListFileRow> selectedFileRows() const;
     void enterListMode() override;
     void loadList(const QString& listName, const QStringList& files, bool resetSelection) override;
 

@@ -30,7 +30,7 @@ public:
 };
 
 // A selected row of the file list: the file name and its directory (ending in a separator).
-struct FileRow {
+struct ListFileRow {
     QString fileName;
     QString directory;
 };
@@ -61,7 +61,7 @@ public:
 
     // Adds the rows, in order, to the list (AddFileToLst for each), then shows "添加完毕".
     // When a statement fails, the rows before it stay added and the error is thrown.
-    void AddFilesToLst(const QString& listName, const QList<FileRow>& rows);
+    void AddFilesToLst(const QString& listName, const QList<ListFileRow>& rows);
     // Appends one file to the list, unless a file of the same name (from any directory) is
     // already in it: then shows the refusal and returns false.
     bool AddFileToLst(const QString& listName, const QString& fileName, const QString& directory);

@@ -124,7 +124,8 @@ TEST_F(PlayingListTest, AddingNothingOnlySaysItIsDone)
 TEST_F(PlayingListTest, AFileNameAlreadyInTheListIsRefusedWhateverItsDirectory)
 {
     m_test.addEntry(1, u"L"_s, u"/first/a.mp3"_s);
-    const QList<FileRow> rows = { { u"A.mp3"_s, u"/second/"_s }, { u"b.mp3"_s, u"/second/"_s } };
+    const QList<ListFileRow> rows
+        = { { u"A.mp3"_s, u"/second/"_s }, { u"b.mp3"_s, u"/second/"_s } };
     m_list.AddFilesToLst(u"l"_s, rows);
     EXPECT_EQ(m_prompts.texts(Kind::Information),
         QStringList({ u"列表中已存在 \"A.mp3\" 文件"_s, u"添加完毕"_s }));
