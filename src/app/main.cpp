@@ -1,4 +1,5 @@
 #include "core/errorreport.h"
+#include "playlists/playlistdatabase.h"
 #include "qtprompts.h"
 #include "tform1.h"
 
@@ -30,7 +31,9 @@ int main(int argc, char* argv[])
     ecolvar::QtPrompts prompts;
     ecolvar::ErrorReport::setSink([&prompts](const QString& text) { prompts.error(text); });
 
-    ecolvar::TForm1 form(prompts, QCoreApplication::applicationDirPath());
+    // The playlist database is looked up in the working directory.
+    ecolvar::TForm1 form(prompts, QCoreApplication::applicationDirPath(),
+        ecolvar::PlaylistDatabase::defaultFileName());
     prompts.setParent(&form);
     // Fill the screen even where no window manager honours the maximized state.
     if (const QScreen* screen = form.screen())

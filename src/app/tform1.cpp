@@ -2,15 +2,15 @@
 
 #include "core/errorreport.h"
 #include "core/prompts.h"
-#include "player/sndfilemediadevice.h"
-
 #include "library/librarypanel.h"
-
 #include "player/playercontrols.h"
 #include "player/playerview.h"
 #include "player/playerwidgets.h"
+#include "player/sndfilemediadevice.h"
 #include "player/tmp3player.h"
 #include "player/tsegmenttrackbar.h"
+#include "playlists/playlistdatabase.h"
+#include "playlists/topenlstfrm.h"
 
 #include <QAction>
 #include <QApplication>
@@ -98,7 +98,15 @@ constexpr int label6Width = 207;
 } // namespace
 
 TForm1::TForm1(Prompts& prompts, const QString& programDir, QWidget* parent)
-    : QMainWindow(parent), m_prompts(prompts), m_programDir(withSeparator(programDir))
+    : TForm1(prompts, programDir, PlaylistDatabase::inMemory(), parent)
+{
+}
+
+TForm1::TForm1(
+    Prompts& prompts, const QString& programDir, const QString& databaseFile, QWidget* parent)
+    : QMainWindow(parent), m_prompts(prompts), m_programDir(withSeparator(programDir)),
+      m_playlistDb(std::make_unique<PlaylistDatabase>(databaseFile)),
+      m_playingList(std::make_unique<PlayingList>(*m_playlistDb, prompts))
 {
     setObjectName(u"Form1"_s);
     setWindowTitle(u"Ecolvar"_s);
@@ -118,10 +126,19 @@ TForm1::TForm1(Prompts& prompts, const QString& programDir, QWidget* parent)
 
     buildMenus();
     buildLayout();
+    // The playlist database is open (or known to be unusable) before the start-up steps.
+    if (!m_playlistDb->isOpen())
+        ErrorReport::report(m_playlistDb->openError());
     FormCreate();
+    createDialogs();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // The dialogs use the playlist database: they go first.
+    delete MaintainLstFrm;
+    delete OpenLstFrm;
+}
 
 QString TForm1::TranscriptDir() const
 {
@@ -167,8 +184,14 @@ void TForm1::FormCreate()
     TrackBar->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     Panel9->layout()->addWidget(TrackBar);
 
-    // 5. The playing list is checked and its name shown in LblFileLst here (to come with the
-    //    playlists).
+    // 5. The playing list loses the entries whose files are gone, and its name is shown.
+    if (m_playlistDb->isOpen()) {
+        guarded([this] {
+            const QString name = m_playingList->GetPlayingLstName();
+            if (const std::optional<QString> shown = m_playingList->CheckLstFiles(name))
+                LblFileLst->setText(*shown);
+        });
+    }
 
     // 6. The repeat segment: none yet.
     Label6->setFixedWidth(label6Width);
@@ -206,6 +229,83 @@ void TForm1::FormCreate()
         ListBox1, &QListWidget::itemEntered, m_playerView, &PlayerWidgets::ListBox1MouseMove);
     connectHandler(N14, &QAction::triggered, Player, &PlayerControls::N14Click);
     connectHandler(ListView1, &QTreeWidget::itemDoubleClicked, Player, &PlayerControls::N14Click);
+}
+
+// The dialogs, hidden, in their order: the select-file dialog (to come with the library), the
+// playlist chooser, the two note dialogs (to come with the annotations), the maintenance dialog.
+void TForm1::createDialogs()
+{
+    OpenLstFrm = new TOpenLstFrm(m_playingList->temqry(), m_prompts, this);
+    MaintainLstFrm = new TMaintainLstFrm(*m_playlistDb, m_prompts, m_filePicker, this);
+}
+
+std::optional<QString> TForm1::chooseList()
+{
+    OpenLstFrm->exec();
+    if (!OpenLstFrm->LstSelected)
+        return std::nullopt;
+    OpenLstFrm->LstSelected = false;
+    return OpenLstFrm->SelLstName;
+}
+
+void TForm1::ToolButton1Click()
+{
+    m_playlistDb->requireOpen();
+    const std::optional<QString> name = chooseList();
+    if (!name)
+        return;
+    m_playingList->OpenLst(*name, *this);
+    // The transcripts named after the playlist are loaded here (LoadTranscripts, to come with
+    // the transcript panes).
+}
+
+void TForm1::N10Click()
+{
+    m_playlistDb->requireOpen();
+    const std::optional<QString> name = chooseList();
+    if (!name || name->isEmpty())
+        return;
+    m_playingList->AddFilesToLst(*name, selectedFileRows());
+}
+
+void TForm1::ToolButton3Click()
+{
+    m_playlistDb->requireOpen();
+    TMaintainLstFrm dialog(*m_playlistDb, m_prompts, m_filePicker, this);
+    dialog.exec();
+}
+
+QList<ListFileRow> TForm1::selectedFileRows() const
+{
+    // Column 0 holds the file name, column 2 its directory.
+    QList<ListFileRow> rows;
+    for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = ListView1->topLevelItem(i);
+        if (item->isSelected())
+            rows.append({ item->text(0), item->text(2) });
+    }
+    return rows;
+}
+
+void TForm1::enterListMode()
+{
+    Timer2->stop();
+    MediaPlayer1->Close();
+    TrackBar->setValue(0);
+    Mp3Player->ListMode = true;
+    TrackBar->ShowSegments = true;
+}
+
+void TForm1::loadList(const QString& listName, const QStringList& files, bool resetSelection)
+{
+    if (resetSelection) {
+        TrackBar->setSelStart(0);
+        TrackBar->setSelEnd(0);
+    }
+    Mp3Player->FileList = files;
+    Mp3Player->DocName = listName;
+    LblFileLst->setText(listName);
+    Mp3Player->LoadFileList();
 }
 
 void TForm1::FormClose()
@@ -258,6 +358,7 @@ void TForm1::buildMenus()
     N14 = menuItem(PopupMenu2, u"N14"_s, u"立即播放 "_s);
     N10 = menuItem(PopupMenu2, u"N10"_s, u"添加到播放列表"_s);
     N11 = menuItem(PopupMenu2, u"N11"_s, u"移除文件"_s);
+    connectHandler(N10, &QAction::triggered, this, &TForm1::N10Click);
 
     PopupMenu5 = named(new QMenu(this), u"PopupMenu5"_s);
     MenuItem1 = menuItem(PopupMenu5, u"MenuItem1"_s, u"设置注释"_s);
@@ -470,6 +571,8 @@ QWidget* TForm1::buildPlayingListPanel()
     };
     ToolButton1 = toolButton(u"ToolButton1"_s, u"打开播放列表"_s, 3);
     ToolButton3 = toolButton(u"ToolButton3"_s, u"维护播放文件"_s, 7);
+    connectHandler(ToolButton1, &QToolButton::clicked, this, &TForm1::ToolButton1Click);
+    connectHandler(ToolButton3, &QToolButton::clicked, this, &TForm1::ToolButton3Click);
     heading->addWidget(ToolBar1);
     layout->addWidget(Panel6);
 

@@ -2,11 +2,15 @@
 
 #include "player/mediadevice.h"
 
+#include "playlists/playinglist.h"
+#include "playlists/tmaintainlstfrm.h"
+
 #include <QList>
 #include <QMainWindow>
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 class QAction;
 class QFrame;
@@ -26,23 +30,29 @@ class QWidget;
 namespace ecolvar {
 
 class LibraryPanel;
-
 class PlayerControls;
 class PlayerWidgets;
+class PlaylistDatabase;
 class Prompts;
 class TMp3Player;
+class TOpenLstFrm;
 class TSegmentTrackBar;
 
 // The main window: the library panel on the left, the file list, transcripts and player in the
 // centre, the playing list on the right. Controls keep their design names (also their
 // objectName). Handlers are connected through connectHandler(), so an error escaping one is
 // shown by the error report.
-class TForm1 : public QMainWindow {
+class TForm1 : public QMainWindow, private ListPlayer {
     Q_OBJECT
 
 public:
     // programDir is the directory that holds mpl/, txt/ and the help file, with or without a
-    // trailing separator.
+    // trailing separator. databaseFile is the playlist database, opened before the start-up
+    // steps run; when it cannot be opened, the error is reported once and the window works
+    // without playlists.
+    TForm1(Prompts& prompts, const QString& programDir, const QString& databaseFile,
+        QWidget* parent = nullptr);
+    // A window whose playlists live in memory only.
     TForm1(Prompts& prompts, const QString& programDir, QWidget* parent = nullptr);
     ~TForm1() override;
 
@@ -149,6 +159,11 @@ public:
     QAction* MenuItem2 = nullptr;
     QAction* MenuItem3 = nullptr;
 
+    // The dialogs made at start-up, hidden. The chooser is used for the whole run; every
+    // opening of the maintenance dialog makes a fresh one.
+    TOpenLstFrm* OpenLstFrm = nullptr;
+    TMaintainLstFrm* MaintainLstFrm = nullptr;
+
     // The help file that 帮助(&P) opens: help.chm in the program directory when it exists,
     // otherwise the help.html shipped there.
     static QString helpFilePath(const QString& programDir);
@@ -162,6 +177,17 @@ private:
     void FormClose();
     void N13Click();
     void N16Click();
+    void ToolButton1Click();
+    void ToolButton3Click();
+    void N10Click();
+
+    void createDialogs();
+    // Shows the chooser; the chosen playlist's name, or nothing when none was chosen.
+    std::optional<QString> chooseList();
+    // The selected rows of the file list, top to bottom.
+    QList<ListFileRow> selectedFileRows() const;
+    void enterListMode() override;
+    void loadList(const QString& listName, const QStringList& files, bool resetSelection) override;
 
     void buildLayout();
     void buildMenus();
@@ -176,6 +202,9 @@ private:
     PlayerWidgets* m_playerView = nullptr;
     QString m_programDir;
     QString m_libraryDir;
+    std::unique_ptr<PlaylistDatabase> m_playlistDb;
+    std::unique_ptr<PlayingList> m_playingList;
+    QtFilePicker m_filePicker;
 };
 
 } // namespace ecolvar

@@ -1,0 +1,129 @@
+#include "playlistdatabase.h"
+
+#include "core/ecolvarerror.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <atomic>
+
+using namespace Qt::StringLiterals;
+
+namespace ecolvar {
+
+namespace {
+
+QString nextConnectionName()
+{
+    static std::atomic<int> counter { 0 };
+    return u"ecolvar-playlists-%1"_s.arg(++counter);
+}
+
+// The tables and their indexes. Names and file names compare ignoring ASCII case; full paths
+// (FilePath || FileName) compare exactly.
+//  - LstFileTbl_List serves every statement that picks the entries of one list (listing in
+//    order, the highest position, appending, finding, moving and deleting an entry).
+//  - LstFileTbl_FullPath serves removing a missing file from every list at start-up, which
+//    has no list to narrow the search.
+//  - LstFileTbl_FileName serves the refusal of a file name already in a list, which would
+//    otherwise read every entry of a long list once per added file.
+//  - LstFileTblM_Name serves the test whether a playlist name is taken, and deleting a list.
+const char16_t* const schema[] = {
+    u"create table if not exists LstFileTblM("
+    u"LstFileName text collate nocase, DisplayFlag integer)",
+    u"create table if not exists LstFileTbl("
+    u"NumberID integer, LstFileName text collate nocase, FileName text collate nocase, "
+    u"FilePath text)",
+    u"create index if not exists LstFileTbl_List on LstFileTbl("
+    u"LstFileName collate nocase, NumberID)",
+    u"create index if not exists LstFileTbl_FullPath on LstFileTbl(FilePath || FileName)",
+    u"create index if not exists LstFileTbl_FileName on LstFileTbl("
+    u"FileName collate nocase, LstFileName collate nocase)",
+    u"create index if not exists LstFileTblM_Name on LstFileTblM(LstFileName collate nocase)",
+};
+
+} // namespace
+
+QString PlaylistDatabase::defaultFileName()
+{
+    return u"vek.db"_s;
+}
+
+QString PlaylistDatabase::inMemory()
+{
+    return u":memory:"_s;
+}
+
+PlaylistDatabase::PlaylistDatabase(const QString& fileName)
+    : m_fileName(fileName), m_connectionName(nextConnectionName())
+{
+    m_db = QSqlDatabase::addDatabase(u"QSQLITE"_s, m_connectionName);
+    m_db.setDatabaseName(fileName);
+    // Another program may hold the file for a moment: wait for it rather than fail at once.
+    m_db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=3000"_s);
+    if (!m_db.open()) {
+        m_error = u"Cannot open database \"%1\". %2"_s.arg(fileName, m_db.lastError().text());
+        return;
+    }
+    // Opening only finds the file; a damaged file shows itself at the first statement.
+    try {
+        createSchema();
+    } catch (const EcolvarError& e) {
+        m_error = u"Cannot open database \"%1\". %2"_s.arg(fileName, e.text());
+        m_db.close();
+    }
+}
+
+PlaylistDatabase::~PlaylistDatabase()
+{
+    m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+void PlaylistDatabase::createSchema()
+{
+    ScopedTransaction transaction(*this);
+    QSqlQuery query(m_db);
+    for (const char16_t* statement : schema) {
+        if (!query.exec(QString::fromUtf16(statement)))
+            throw EcolvarError(query.lastError().text());
+    }
+    transaction.commit();
+}
+
+void PlaylistDatabase::requireOpen() const
+{
+    if (!isOpen())
+        throw EcolvarError(m_error);
+}
+
+QSqlDatabase PlaylistDatabase::connection() const
+{
+    requireOpen();
+    return m_db;
+}
+
+ScopedTransaction::ScopedTransaction(const PlaylistDatabase& database) : m_db(database.connection())
+{
+    if (!m_db.transaction())
+        throw EcolvarError(m_db.lastError().text());
+}
+
+ScopedTransaction::~ScopedTransaction()
+{
+    if (!m_done)
+        m_db.rollback();
+}
+
+void ScopedTransaction::commit()
+{
+    m_done = true;
+    if (!m_db.commit()) {
+        const QString text = m_db.lastError().text();
+        m_db.rollback();
+        throw EcolvarError(text);
+    }
+}
+
+} // namespace ecolvar
