@@ -38,7 +38,9 @@ namespace {
 constexpr QFile::Permissions ownerAll = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
     | QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
 
-void deleteContents(const QString& dir)
+} // namespace
+
+void DeleteDirContents(const QString& dir)
 {
     const QFileInfoList entries = QDir(dir).entryInfoList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
@@ -56,8 +58,6 @@ void deleteContents(const QString& dir)
     }
 }
 
-} // namespace
-
 bool DeleteDirTree(const QString& dir)
 {
     if (dir.isEmpty())
@@ -70,7 +70,7 @@ bool DeleteDirTree(const QString& dir)
     const QString path = info.absoluteFilePath();
     // A directory without write or search permission would keep its entries.
     QFile::setPermissions(path, QFile::permissions(path) | ownerAll);
-    deleteContents(path);
+    DeleteDirContents(path);
     return QDir().rmdir(path);
 }
 

@@ -22,4 +22,7 @@ double FileSizeKB(const QString& path);
 // was removed; false for an empty path or a directory that does not exist.
 bool DeleteDirTree(const QString& dir);
 
+// Removes everything inside the directory dir as DeleteDirTree does, but keeps dir itself.
+void DeleteDirContents(const QString& dir);
+
 } // namespace ecolvar

@@ -217,23 +217,11 @@ void LibraryTree::N4Click(const LibraryNode* selected)
     if (m_prompts.confirm(u"将删除此目录下所有文件及子目录，是否继续？"_s)) {
         // The root empties the library but keeps LibraryDir, so folders can be added again.
         if (!selected->parent)
-            emptyLibrary();
+            DeleteDirContents(m_libraryDir);
         else
             DeleteDirTree(SetFilePath(*selected));
     }
     RebuildLibraryTree();
-}
-
-void LibraryTree::emptyLibrary() const
-{
-    const QFileInfoList entries
-        = QDir(m_libraryDir).entryInfoList(anyEntry | QDir::Hidden | QDir::NoDotAndDotDot);
-    for (const QFileInfo& entry : entries) {
-        if (entry.isDir() && !entry.isSymLink())
-            DeleteDirTree(entry.absoluteFilePath());
-        else
-            QFile::remove(entry.absoluteFilePath()); // a link itself, never its target
-    }
 }
 
 void LibraryTree::N5Click(const LibraryNode* selected)

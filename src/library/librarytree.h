@@ -90,8 +90,6 @@ public:
     void N8Click(const LibraryNode* selected); // 更名音频文件集
 
 private:
-    void emptyLibrary() const;
-
     Prompts& m_prompts;
     QString m_libraryDir;
     std::unique_ptr<LibraryNode> m_root;
