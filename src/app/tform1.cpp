@@ -2,6 +2,7 @@
 
 #include "core/errorreport.h"
 #include "core/prompts.h"
+#include "helpviewer.h"
 #include "library/librarypanel.h"
 #include "player/playercontrols.h"
 #include "player/playerview.h"
@@ -9,15 +10,14 @@
 #include "player/sndfilemediadevice.h"
 #include "player/tmp3player.h"
 #include "player/tsegmenttrackbar.h"
+#include "player/volumeslider.h"
 #include "playlists/playlistdatabase.h"
 #include "playlists/topenlstfrm.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDir>
-#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -33,7 +33,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -124,6 +123,7 @@ TForm1::TForm1(
     MediaPlayer1 = std::make_unique<SndFileMediaDevice>(SndFileMediaDevice::Output::Speakers);
     MediaPlayer2 = std::make_unique<SndFileMediaDevice>(SndFileMediaDevice::Output::Silent);
 
+    Help = new HelpViewer(m_programDir, this);
     buildMenus();
     buildLayout();
     // The playlist database is open (or known to be unusable) before the start-up steps.
@@ -143,13 +143,6 @@ TForm1::~TForm1()
 QString TForm1::TranscriptDir() const
 {
     return m_programDir + u"txt"_s + QDir::separator();
-}
-
-QString TForm1::helpFilePath(const QString& programDir)
-{
-    const QString dir = withSeparator(programDir);
-    const QString chm = dir + u"help.chm"_s;
-    return QFileInfo::exists(chm) ? chm : dir + u"help.html"_s;
 }
 
 // The steps of start-up, in order.
@@ -322,7 +315,7 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 void TForm1::N13Click()
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(helpFilePath(m_programDir)));
+    Help->show();
 }
 
 void TForm1::N16Click()
@@ -488,7 +481,15 @@ QWidget* TForm1::buildCentrePanel()
     auto* playerLayout = new QVBoxLayout(Panel2);
     playerLayout->setContentsMargins(0, 0, 0, 0);
     playerLayout->setSpacing(0);
-    playerLayout->addWidget(buildTransportRow());
+    // The transport row, with the volume at its right.
+    auto* transport = new QHBoxLayout;
+    transport->setContentsMargins(0, 0, 0, 0);
+    transport->setSpacing(0);
+    transport->addWidget(buildTransportRow(), 1);
+    Volume = new VolumeSlider(*MediaPlayer1, Panel2);
+    Volume->setFixedHeight(21);
+    transport->addWidget(Volume);
+    playerLayout->addLayout(transport);
     playerLayout->addStretch(1);
     Panel9 = panel(u"Panel9"_s, Panel2);
     Panel9->setFixedHeight(27);
@@ -580,6 +581,8 @@ QWidget* TForm1::buildPlayingListPanel()
     ListBox1->setUniformItemSizes(true);
     ListBox1->setAccessibleName(u"播放列表"_s);
     ListBox1->setMouseTracking(true);
+    // Paths share their folders: the file name at the end stays visible, the hint is whole.
+    ListBox1->setTextElideMode(Qt::ElideMiddle);
     layout->addWidget(ListBox1, 1);
     Panel3->resize(145, Panel3->height());
     return Panel3;

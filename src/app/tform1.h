@@ -29,6 +29,7 @@ class QWidget;
 
 namespace ecolvar {
 
+class HelpViewer;
 class LibraryPanel;
 class PlayerControls;
 class PlayerWidgets;
@@ -37,6 +38,7 @@ class Prompts;
 class TMp3Player;
 class TOpenLstFrm;
 class TSegmentTrackBar;
+class VolumeSlider;
 
 // The main window: the library panel on the left, the file list, transcripts and player in the
 // centre, the playing list on the right. Controls keep their design names (also their
@@ -129,6 +131,8 @@ public:
     TSegmentTrackBar* TrackBar = nullptr;
     std::unique_ptr<TMp3Player> Mp3Player;
     PlayerControls* Player = nullptr;
+    // The volume of MediaPlayer1, at the right of the transport row.
+    VolumeSlider* Volume = nullptr;
 
     // Menus.
     QMenu* menuFile = nullptr;
@@ -164,9 +168,9 @@ public:
     TOpenLstFrm* OpenLstFrm = nullptr;
     TMaintainLstFrm* MaintainLstFrm = nullptr;
 
-    // The help file that 帮助(&P) opens: help.chm in the program directory when it exists,
-    // otherwise the help.html shipped there.
-    static QString helpFilePath(const QString& programDir);
+    // Opens the help for 帮助(&P); the help directory is the program directory unless set
+    // otherwise.
+    HelpViewer* Help = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -9,7 +9,10 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
+
 class QAction;
+class QLabel;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
@@ -45,8 +48,12 @@ public:
     // Replaces the select-file dialog that 添加音频文件 shows.
     void setSelectFileDialog(FileList::SelectFileDialog dialog);
 
-    // The node of the selected tree item, nullptr when none is selected.
+    // The node of the selected tree item, nullptr when none is selected. A right click in the
+    // tree leaves the selection as it was: the context menu acts on the selected node.
     const LibraryNode* selectedNode() const;
+    // The audio set whose files the file list shows, nullptr when it shows none. The file
+    // list's commands act on this set, whatever is selected in the tree.
+    const LibraryNode* listedSet() const;
 
     // Rebuilds the tree from disk and shows it fully expanded, nothing selected.
     void RebuildLibraryTree();
@@ -63,10 +70,16 @@ public:
     void t1Click();
     void N11Click();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void showTree();
+    const LibraryNode* findNode(const std::function<bool(const LibraryNode&)>& wanted) const;
+    void showEmptyLibraryHint();
     QTreeWidgetItem* makeItem(const LibraryNode& node);
-    void showRows(const std::optional<QList<FileListRow>>& rows);
+    // Shows rows when there are any to show; they are the files of set (nullptr: of no set).
+    void showRows(const std::optional<QList<FileListRow>>& rows, const LibraryNode* set);
     QList<FileListRow> selectedRows() const;
 
     Controls m_controls;
@@ -75,6 +88,9 @@ private:
     LibraryTree m_tree;
     FileList m_fileList;
     QHash<const QTreeWidgetItem*, const LibraryNode*> m_nodes;
+    // The set file of the listed rows; kept as a path because a rebuild replaces every node.
+    QString m_listedSetPath;
+    QLabel* m_emptyHint = nullptr;
 };
 
 } // namespace ecolvar
