@@ -1,9 +1,8 @@
 #include "core/errorreport.h"
+#include "helpviewer.h"
 #include "programsetup.h"
 #include "qtprompts.h"
 #include "tform1.h"
-
-#include "helpviewer.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -27,6 +27,7 @@
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QTimer>
@@ -93,6 +94,16 @@ QToolButton* speedButton(QWidget* parent, const QString& name, const QString& hi
 }
 
 constexpr int label6Width = 207;
+
+// Lines no wider than the list: a long text is elided instead of scrolling sideways.
+class ListWidthDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        return { 1, QStyledItemDelegate::sizeHint(option, index).height() };
+    }
+};
 
 } // namespace
 
@@ -581,8 +592,10 @@ QWidget* TForm1::buildPlayingListPanel()
     ListBox1->setUniformItemSizes(true);
     ListBox1->setAccessibleName(u"播放列表"_s);
     ListBox1->setMouseTracking(true);
-    // Paths share their folders: the file name at the end stays visible, the hint is whole.
+    // Paths share their folders: each line is as wide as the list and elided in its middle, so
+    // the file name at the end stays visible; the hint shows the whole path.
     ListBox1->setTextElideMode(Qt::ElideMiddle);
+    ListBox1->setItemDelegate(new ListWidthDelegate(ListBox1));
     layout->addWidget(ListBox1, 1);
     Panel3->resize(145, Panel3->height());
     return Panel3;

@@ -34,6 +34,10 @@ LibraryPanel::LibraryPanel(Prompts& prompts, const QString& libraryDir, const Co
     m_emptyHint->move(6, 4);
     m_emptyHint->adjustSize();
     m_emptyHint->hide();
+    const QAbstractItemModel* rows = m_controls.ListView1->model();
+    connect(rows, &QAbstractItemModel::rowsInserted, this, &LibraryPanel::showEmptyLibraryHint);
+    connect(rows, &QAbstractItemModel::rowsRemoved, this, &LibraryPanel::showEmptyLibraryHint);
+    connect(rows, &QAbstractItemModel::modelReset, this, &LibraryPanel::showEmptyLibraryHint);
 }
 
 bool LibraryPanel::eventFilter(QObject* watched, QEvent* event)
@@ -134,7 +138,6 @@ void LibraryPanel::showRows(const std::optional<QList<FileListRow>>& rows, const
     for (const FileListRow& row : *rows)
         items.append(new QTreeWidgetItem({ row.name, row.sizeText, row.dir, QString() }));
     view->addTopLevelItems(items);
-    showEmptyLibraryHint();
 }
 
 QList<FileListRow> LibraryPanel::selectedRows() const
