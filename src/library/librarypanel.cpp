@@ -92,6 +92,8 @@ const LibraryNode* LibraryPanel::findNode(
 
 void LibraryPanel::showEmptyLibraryHint()
 {
+    if (!m_emptyHint)
+        return;
     const bool noSet = !findNode(
         [](const LibraryNode& node) { return node.kind == LibraryNode::Kind::AudioSet; });
     m_emptyHint->setVisible(noSet && m_controls.ListView1->topLevelItemCount() == 0);

@@ -5,14 +5,15 @@
 
 #include <QHash>
 #include <QIcon>
+#include <QLabel>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 
 #include <functional>
 
 class QAction;
-class QLabel;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
@@ -90,7 +91,8 @@ private:
     QHash<const QTreeWidgetItem*, const LibraryNode*> m_nodes;
     // The set file of the listed rows; kept as a path because a rebuild replaces every node.
     QString m_listedSetPath;
-    QLabel* m_emptyHint = nullptr;
+    // Owned by the file list, which may go first when the window closes.
+    QPointer<QLabel> m_emptyHint;
 };
 
 } // namespace ecolvar
