@@ -4,7 +4,6 @@
 
 #include <QAudio>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QSettings>
 #include <QSlider>
 #include <QStandardPaths>
@@ -25,12 +24,9 @@ VolumeSlider::VolumeSlider(MediaDevice& device, QWidget* parent)
     setObjectName(u"VolumeSlider"_s);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(4, 0, 4, 0);
-    layout->setSpacing(2);
-    auto* caption = new QLabel(u"音量"_s, this);
-    layout->addWidget(caption);
     m_slider->setRange(0, 100);
     m_slider->setPageStep(10);
-    m_slider->setFixedWidth(80);
+    m_slider->setFixedWidth(64);
     m_slider->setFocusPolicy(Qt::NoFocus);
     m_slider->setAccessibleName(u"音量"_s);
     layout->addWidget(m_slider);
@@ -61,7 +57,7 @@ QString VolumeSlider::settingsFile()
 
 void VolumeSlider::apply(int percent)
 {
-    m_slider->setToolTip(u"音量：%1%"_s.arg(percent));
+    setToolTip(u"音量：%1%"_s.arg(percent));
     // The slider moves in steps the ear hears as even; the device takes an amplitude factor.
     m_device.setVolume(static_cast<float>(QAudio::convertVolume(
         percent / 100.0, QAudio::LogarithmicVolumeScale, QAudio::LinearVolumeScale)));

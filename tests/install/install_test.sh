@@ -13,7 +13,7 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 status=0
 for f in bin/ecolvar bin/ecolvar-transcript share/ecolvar/help.html \
   share/applications/ecolvar.desktop share/icons/hicolor/scalable/apps/ecolvar.svg \
-  share/metainfo/io.github.ecolvar.Ecolvar.metainfo.xml share/doc/Ecolvar/LICENSE; do
+  share/metainfo/io.github.ecolvar.Ecolvar.metainfo.xml share/doc/ecolvar/LICENSE; do
   if [ ! -s "$prefix/$f" ]; then
     echo "missing after install: $f" >&2
     status=1
