@@ -55,8 +55,13 @@ int main(int argc, char* argv[])
     parser.parse(arguments(argc, argv));
     if (parser.isSet(version))
         parser.showVersion();
-    if (parser.isSet(help))
-        parser.showHelp();
+    if (parser.isSet(help)) {
+        // Without the application object Qt cannot name the executable itself.
+        QString text = parser.helpText();
+        text.replace(u"<executable_name>"_s, u"ecolvar"_s);
+        std::fputs(text.toLocal8Bit().constData(), stdout);
+        return 0;
+    }
 
     EcolvarApplication app(argc, argv);
     parser.process(app);

@@ -25,8 +25,9 @@ if [ "$out" != "Ecolvar $version" ]; then
   echo "ecolvar --version printed '$out', expected 'Ecolvar $version'" >&2
   status=1
 fi
-if ! env -u DISPLAY -u WAYLAND_DISPLAY "$prefix/bin/ecolvar" --help | grep -q -- --version; then
-  echo "ecolvar --help without a display does not list --version" >&2
+help=$(env -u DISPLAY -u WAYLAND_DISPLAY "$prefix/bin/ecolvar" --help)
+if [[ "$help" != "Usage: ecolvar [options]"* || "$help" != *--version* ]]; then
+  echo "ecolvar --help without a display printed: $help" >&2
   status=1
 fi
 
