@@ -3,6 +3,9 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QMimeDatabase>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTextBrowser>
 
 using namespace Qt::StringLiterals;
@@ -16,9 +19,33 @@ QString HelpFilePath(const QString& helpDir)
     return QFileInfo::exists(chm) ? chm : QDir::toNativeSeparators(dir.filePath(u"help.html"_s));
 }
 
+namespace {
+
+// Opens a local file with the desktop's handler. On freedesktop systems xdg-open starts even when
+// no program handles the file's type, and then shows nothing: ask xdg-mime first.
+bool openWithDesktop(const QUrl& url)
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    if (!QStandardPaths::findExecutable(u"xdg-mime"_s).isEmpty()) {
+        const QString type = QMimeDatabase().mimeTypeForFile(url.toLocalFile()).name();
+        QProcess query;
+        query.start(u"xdg-mime"_s, { u"query"_s, u"default"_s, type });
+        if (!query.waitForFinished(3000)) {
+            query.kill();
+            query.waitForFinished();
+            return false;
+        }
+        if (query.exitCode() != 0 || query.readAllStandardOutput().trimmed().isEmpty())
+            return false;
+    }
+#endif
+    return QDesktopServices::openUrl(url);
+}
+
+} // namespace
+
 HelpViewer::HelpViewer(const QString& helpDir, QWidget* parent)
-    : QObject(parent), m_parent(parent), m_helpDir(helpDir),
-      m_opener([](const QUrl& url) { return QDesktopServices::openUrl(url); })
+    : QObject(parent), m_parent(parent), m_helpDir(helpDir), m_opener(openWithDesktop)
 {
 }
 

@@ -28,7 +28,8 @@ public:
 
     void setHelpDir(const QString& helpDir) { m_helpDir = helpDir; }
     const QString& helpDir() const { return m_helpDir; }
-    // Replaces the desktop's handler (QDesktopServices::openUrl).
+    // Replaces the desktop's handler (QDesktopServices::openUrl, where the desktop has a program
+    // for the file's type).
     void setUrlOpener(UrlOpener opener) { m_opener = std::move(opener); }
 
     // Opens the help file; never shows nothing.
