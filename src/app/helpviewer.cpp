@@ -12,14 +12,15 @@ using namespace Qt::StringLiterals;
 
 namespace ecolvar {
 
-QString HelpFilePath(const QString& helpDir)
+namespace {
+
+// The help file: help.chm in helpDir when it exists, otherwise help.html.
+QString helpFilePath(const QString& helpDir)
 {
     const QDir dir(helpDir);
     const QString chm = QDir::toNativeSeparators(dir.filePath(u"help.chm"_s));
     return QFileInfo::exists(chm) ? chm : QDir::toNativeSeparators(dir.filePath(u"help.html"_s));
 }
-
-namespace {
 
 // Opens a local file with the desktop's handler. On freedesktop systems xdg-open starts even when
 // no program handles the file's type, and then shows nothing: ask xdg-mime first.
@@ -56,7 +57,7 @@ QTextBrowser* HelpViewer::window() const
 
 void HelpViewer::show()
 {
-    const QString file = HelpFilePath(m_helpDir);
+    const QString file = helpFilePath(m_helpDir);
     if (QFileInfo::exists(file) && m_opener(QUrl::fromLocalFile(file)))
         return;
     showOwnWindow();

@@ -12,11 +12,9 @@ class QWidget;
 
 namespace ecolvar {
 
-// The help file that 帮助(&P) opens: help.chm in helpDir when it exists, otherwise help.html.
-QString HelpFilePath(const QString& helpDir);
-
-// Shows the help page: through the desktop's handler when it can open the file, otherwise in a
-// window of the program's own. Owned by the main window (parent), which also owns that window.
+// Shows the help of 帮助(&P), help.chm in the help directory when it exists, otherwise help.html:
+// through the desktop's handler when it can open the file, otherwise (help.html) in a window of
+// the program's own. Owned by the main window (parent), which also owns that window.
 class HelpViewer : public QObject {
     Q_OBJECT
 
