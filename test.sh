@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 preset="${ECOLVAR_PRESET:-debug}"
-./scripts/install-deps.sh
+./scripts/install-deps.sh --tests
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset"
 

@@ -1,11 +1,18 @@
 #include "core/errorreport.h"
+#include "helpviewer.h"
 #include "player/sndfilemediadevice.h"
-#include "playlists/playlistdatabase.h"
+#include "programsetup.h"
 #include "qtprompts.h"
 #include "tform1.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QScreen>
+#include <QTimer>
+
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -32,23 +39,67 @@ ecolvar::MediaDevices realDevices()
         [] { return std::make_unique<Device>(Device::Output::Silent); } };
 }
 
+QStringList arguments(int argc, char* argv[])
+{
+    QStringList list;
+    for (int i = 0; i < argc; ++i)
+        list.append(QString::fromLocal8Bit(argv[i]));
+    return list;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    QCoreApplication::setApplicationName(u"Ecolvar"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(ECOLVAR_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(u"Ecolvar: a listening-practice player."_s);
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption quitAfter(u"quit-after"_s,
+        u"Quit <ms> milliseconds after the window is shown (for scripted checks)."_s, u"ms"_s);
+    parser.addOption(quitAfter);
+    // --version and --help work without a display: they are answered before the window system
+    // is touched. Qt's own options (-platform, ...) are taken by the application object below.
+    parser.parse(arguments(argc, argv));
+    if (parser.isSet(version))
+        parser.showVersion();
+    if (parser.isSet(help)) {
+        // Without the application object Qt cannot name the executable itself.
+        QString text = parser.helpText();
+        text.replace(u"<executable_name>"_s, u"ecolvar"_s);
+        std::fputs(text.toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+
     EcolvarApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Ecolvar"));
+    parser.process(app);
+    int quitAfterMs = -1;
+    if (parser.isSet(quitAfter)) {
+        bool ok = false;
+        quitAfterMs = parser.value(quitAfter).toInt(&ok);
+        if (!ok || quitAfterMs < 0) {
+            std::fputs("ecolvar: --quit-after needs a number of milliseconds\n", stderr);
+            return 2;
+        }
+    }
+    ecolvar::InstallQtTranslations(app);
 
     ecolvar::QtPrompts prompts;
     ecolvar::ErrorReport::setSink([&prompts](const QString& text) { prompts.error(text); });
 
-    // The playlist database is looked up in the working directory.
-    ecolvar::TForm1 form(prompts, QCoreApplication::applicationDirPath(),
-        ecolvar::PlaylistDatabase::defaultFileName(), realDevices);
+    const ecolvar::ProgramPaths paths
+        = ecolvar::ResolveProgramPaths(QCoreApplication::applicationDirPath());
+    ecolvar::TForm1 form(prompts, paths.dataDir, paths.databaseFile, realDevices);
+    form.Help->setHelpDir(paths.helpDir);
     prompts.setParent(&form);
     // Fill the screen even where no window manager honours the maximized state.
     if (const QScreen* screen = form.screen())
         form.setGeometry(screen->availableGeometry());
     form.showMaximized();
+    if (quitAfterMs >= 0)
+        QTimer::singleShot(quitAfterMs, &app, &QCoreApplication::quit);
     return QApplication::exec();
 }

@@ -2,6 +2,7 @@
 
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 using namespace Qt::StringLiterals;
 
@@ -11,11 +12,33 @@ namespace {
 
 const QString programCaption = u"Ecolvar"_s;
 
+// A box with the program's own button texts, whatever language Qt's own texts are in.
+void showBox(QMessageBox& box)
+{
+    for (QAbstractButton* button : box.buttons()) {
+        switch (box.standardButton(button)) {
+        case QMessageBox::Yes:
+            button->setText(u"&Yes"_s);
+            break;
+        case QMessageBox::No:
+            button->setText(u"&No"_s);
+            break;
+        case QMessageBox::Ok:
+            button->setText(u"OK"_s);
+            break;
+        default:
+            break;
+        }
+    }
+    box.exec();
+}
+
 } // namespace
 
 void QtPrompts::information(const QString& text)
 {
-    QMessageBox::information(m_parent, programCaption, text);
+    QMessageBox box(QMessageBox::Information, programCaption, text, QMessageBox::Ok, m_parent);
+    showBox(box);
 }
 
 bool QtPrompts::confirm(const QString& text, const QString& caption)
@@ -23,20 +46,40 @@ bool QtPrompts::confirm(const QString& text, const QString& caption)
     QMessageBox box(QMessageBox::Question, caption.isEmpty() ? programCaption : caption, text,
         QMessageBox::Yes | QMessageBox::No, m_parent);
     box.setEscapeButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    showBox(box);
+    return box.clickedButton() == box.button(QMessageBox::Yes);
+}
+
+Prompts::Answer QtPrompts::ask(const QString& text, const QString& caption)
+{
+    QMessageBox box(QMessageBox::Question, caption.isEmpty() ? programCaption : caption, text,
+        QMessageBox::Yes | QMessageBox::No, m_parent);
+    // Escape and the close box press a button that is never shown.
+    QPushButton* closed = box.addButton(QMessageBox::Cancel);
+    closed->hide();
+    box.setEscapeButton(closed);
+    showBox(box);
+    if (box.clickedButton() == box.button(QMessageBox::Yes))
+        return Answer::Yes;
+    if (box.clickedButton() == box.button(QMessageBox::No))
+        return Answer::No;
+    return Answer::Closed;
 }
 
 QString QtPrompts::input(const QString& prompt)
 {
-    bool ok = false;
-    const QString answer
-        = QInputDialog::getText(m_parent, u"提示"_s, prompt, QLineEdit::Normal, QString(), &ok);
-    return ok ? answer : QString();
+    QInputDialog dialog(m_parent);
+    dialog.setWindowTitle(u"提示"_s);
+    dialog.setLabelText(prompt);
+    dialog.setOkButtonText(u"OK"_s);
+    dialog.setCancelButtonText(u"Cancel"_s);
+    return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
 void QtPrompts::error(const QString& text)
 {
-    QMessageBox::critical(m_parent, programCaption, text);
+    QMessageBox box(QMessageBox::Critical, programCaption, text, QMessageBox::Ok, m_parent);
+    showBox(box);
 }
 
 } // namespace ecolvar

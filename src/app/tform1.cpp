@@ -2,6 +2,7 @@
 
 #include "core/errorreport.h"
 #include "core/prompts.h"
+#include "helpviewer.h"
 #include "library/librarypanel.h"
 #include "player/lengthmeasurer.h"
 #include "player/playercontrols.h"
@@ -9,6 +10,7 @@
 #include "player/playerwidgets.h"
 #include "player/tmp3player.h"
 #include "player/tsegmenttrackbar.h"
+#include "player/volumeslider.h"
 #include "playlists/lengthtable.h"
 #include "playlists/playlistdatabase.h"
 #include "playlists/topenlstfrm.h"
@@ -16,9 +18,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDir>
-#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -28,13 +28,13 @@
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -96,6 +96,16 @@ QToolButton* speedButton(QWidget* parent, const QString& name, const QString& hi
 
 constexpr int label6Width = 207;
 
+// Lines no wider than the list: a long text is elided instead of scrolling sideways.
+class ListWidthDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        return { 1, QStyledItemDelegate::sizeHint(option, index).height() };
+    }
+};
+
 } // namespace
 
 TForm1::TForm1(
@@ -128,6 +138,7 @@ TForm1::TForm1(Prompts& prompts, const QString& programDir, const QString& datab
     MediaPlayer2 = std::move(made.probe);
     m_probes = std::move(made.probes);
 
+    Help = new HelpViewer(m_programDir, this);
     buildMenus();
     buildLayout();
     // The playlist database is open (or known to be unusable) before the start-up steps.
@@ -147,13 +158,6 @@ TForm1::~TForm1()
 QString TForm1::TranscriptDir() const
 {
     return m_programDir + u"txt"_s + QDir::separator();
-}
-
-QString TForm1::helpFilePath(const QString& programDir)
-{
-    const QString dir = withSeparator(programDir);
-    const QString chm = dir + u"help.chm"_s;
-    return QFileInfo::exists(chm) ? chm : dir + u"help.html"_s;
 }
 
 // The steps of start-up, in order.
@@ -327,7 +331,7 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 void TForm1::N13Click()
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(helpFilePath(m_programDir)));
+    Help->show();
 }
 
 void TForm1::N16Click()
@@ -494,7 +498,15 @@ QWidget* TForm1::buildCentrePanel()
     auto* playerLayout = new QVBoxLayout(Panel2);
     playerLayout->setContentsMargins(0, 0, 0, 0);
     playerLayout->setSpacing(0);
-    playerLayout->addWidget(buildTransportRow());
+    // The transport row, with the volume at its right.
+    auto* transport = new QHBoxLayout;
+    transport->setContentsMargins(0, 0, 0, 0);
+    transport->setSpacing(0);
+    transport->addWidget(buildTransportRow(), 1);
+    Volume = new VolumeSlider(*MediaPlayer1, Panel2);
+    Volume->setFixedHeight(21);
+    transport->addWidget(Volume);
+    playerLayout->addLayout(transport);
     playerLayout->addStretch(1);
     Panel9 = panel(u"Panel9"_s, Panel2);
     Panel9->setFixedHeight(27);
@@ -586,6 +598,10 @@ QWidget* TForm1::buildPlayingListPanel()
     ListBox1->setUniformItemSizes(true);
     ListBox1->setAccessibleName(u"播放列表"_s);
     ListBox1->setMouseTracking(true);
+    // Paths share their folders: each line is as wide as the list and elided in its middle, so
+    // the file name at the end stays visible; the hint shows the whole path.
+    ListBox1->setTextElideMode(Qt::ElideMiddle);
+    ListBox1->setItemDelegate(new ListWidthDelegate(ListBox1));
     layout->addWidget(ListBox1, 1);
     Panel3->resize(145, Panel3->height());
     return Panel3;

@@ -30,6 +30,7 @@ class QWidget;
 
 namespace ecolvar {
 
+class HelpViewer;
 class LengthMeasurer;
 class LengthTable;
 class LibraryPanel;
@@ -40,6 +41,7 @@ class Prompts;
 class TMp3Player;
 class TOpenLstFrm;
 class TSegmentTrackBar;
+class VolumeSlider;
 
 // The two media devices of the window: the one that plays the timeline, and the one that only
 // measures file lengths and never opens the audio output. With probes, loads measure lengths on a
@@ -145,6 +147,8 @@ public:
     TSegmentTrackBar* TrackBar = nullptr;
     std::unique_ptr<TMp3Player> Mp3Player;
     PlayerControls* Player = nullptr;
+    // The volume of MediaPlayer1, at the right of the transport row.
+    VolumeSlider* Volume = nullptr;
 
     // Menus.
     QMenu* menuFile = nullptr;
@@ -180,9 +184,9 @@ public:
     TOpenLstFrm* OpenLstFrm = nullptr;
     TMaintainLstFrm* MaintainLstFrm = nullptr;
 
-    // The help file that 帮助(&P) opens: help.chm in the program directory when it exists,
-    // otherwise the help.html shipped there.
-    static QString helpFilePath(const QString& programDir);
+    // Opens the help for 帮助(&P); the help directory is the program directory unless set
+    // otherwise.
+    HelpViewer* Help = nullptr;
 
     // Whether the program may end now: the one place that closing the window and 退出(&X) both
     // pass through, where what is unsaved is offered for saving. False keeps the program running.

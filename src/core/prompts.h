@@ -17,6 +17,16 @@ public:
     // An empty caption means the program's own caption.
     virtual bool confirm(const QString& text, const QString& caption = QString()) = 0;
 
+    // The answer to a question whose Yes and No both change something.
+    enum class Answer { Yes, No, Closed };
+    // A question with Yes and No where closing the box (Escape, the close box) is an answer of
+    // its own, so that the caller can leave everything as it was. Prompts that cannot be closed
+    // answer as confirm does.
+    virtual Answer ask(const QString& text, const QString& caption = QString())
+    {
+        return confirm(text, caption) ? Answer::Yes : Answer::No;
+    }
+
     // An input box titled "提示" with the prompt, an empty edit field, OK and Cancel.
     // Returns the answer as typed (not trimmed); Cancel gives the empty string, which callers
     // treat as "do nothing".

@@ -84,12 +84,17 @@ std::optional<QList<FileListRow>> FileList::t1Click(
     QStringList lines = ReadAudioSet(setPath);
     m_dialog(selectedFiles);
     if (!selectedFiles.isEmpty()) {
-        // Blank lines count: a set holding only an empty line is asked about too.
-        if (!lines.isEmpty()
-            && !m_prompts.confirm(u"文件中已存在数据，是追加还是覆盖？(Yes为追加。)"_s))
+        // Blank lines count: a set holding only an empty line is asked about too. Closing the
+        // question leaves the set as it was.
+        const Prompts::Answer append = lines.isEmpty()
+            ? Prompts::Answer::Yes
+            : m_prompts.ask(u"文件中已存在数据，是追加还是覆盖？(Yes为追加。)"_s);
+        if (append == Prompts::Answer::No)
             lines.clear();
-        lines.append(selectedFiles);
-        WriteAudioSet(setPath, lines);
+        if (append != Prompts::Answer::Closed) {
+            lines.append(selectedFiles);
+            WriteAudioSet(setPath, lines);
+        }
     }
     return RefreshFileList(setPath);
 }

@@ -4,9 +4,14 @@
 
 #include <QAction>
 #include <QItemSelectionModel>
+#include <QLabel>
+#include <QMouseEvent>
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <vector>
+
+using namespace Qt::StringLiterals;
 
 namespace ecolvar {
 
@@ -18,6 +23,37 @@ LibraryPanel::LibraryPanel(Prompts& prompts, const QString& libraryDir, const Co
       })
 {
     m_tree.setRebuiltHandler([this] { showTree(); });
+    // A right click only opens the context menu; it never moves the selection.
+    m_controls.TreeView1->viewport()->installEventFilter(this);
+
+    // Until the library holds a set, the empty file list says where the library's commands are
+    // (the tree's context menu acts on the selected node, so the root is clicked first).
+    m_emptyHint = new QLabel(
+        u"单击左侧的“Ecolvar”后右键单击，添加文件夹和音频文件集"_s, m_controls.ListView1->viewport());
+    m_emptyHint->setObjectName(u"EmptyLibraryHint"_s);
+    m_emptyHint->setForegroundRole(QPalette::PlaceholderText);
+    m_emptyHint->move(6, 4);
+    m_emptyHint->adjustSize();
+    m_emptyHint->hide();
+    const QAbstractItemModel* rows = m_controls.ListView1->model();
+    connect(rows, &QAbstractItemModel::rowsInserted, this, &LibraryPanel::showEmptyLibraryHint);
+    connect(rows, &QAbstractItemModel::rowsRemoved, this, &LibraryPanel::showEmptyLibraryHint);
+    connect(rows, &QAbstractItemModel::modelReset, this, &LibraryPanel::showEmptyLibraryHint);
+}
+
+bool LibraryPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton)
+            return true;
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void LibraryPanel::setSelectFileDialog(FileList::SelectFileDialog dialog)
@@ -29,6 +65,39 @@ const LibraryNode* LibraryPanel::selectedNode() const
 {
     const QList<QTreeWidgetItem*> items = m_controls.TreeView1->selectedItems();
     return items.isEmpty() ? nullptr : m_nodes.value(items.first());
+}
+
+const LibraryNode* LibraryPanel::listedSet() const
+{
+    if (m_listedSetPath.isEmpty())
+        return nullptr;
+    return findNode([this](const LibraryNode& node) {
+        return IsSetCaption(node.caption) && m_tree.SetFilePath(node) == m_listedSetPath;
+    });
+}
+
+const LibraryNode* LibraryPanel::findNode(
+    const std::function<bool(const LibraryNode&)>& wanted) const
+{
+    std::vector<const LibraryNode*> pending = { &m_tree.root() };
+    while (!pending.empty()) {
+        const LibraryNode* node = pending.back();
+        pending.pop_back();
+        if (wanted(*node))
+            return node;
+        for (const auto& child : node->children)
+            pending.push_back(child.get());
+    }
+    return nullptr;
+}
+
+void LibraryPanel::showEmptyLibraryHint()
+{
+    if (!m_emptyHint)
+        return;
+    const bool noSet = !findNode(
+        [](const LibraryNode& node) { return node.kind == LibraryNode::Kind::AudioSet; });
+    m_emptyHint->setVisible(noSet && m_controls.ListView1->topLevelItemCount() == 0);
 }
 
 void LibraryPanel::RebuildLibraryTree()
@@ -44,6 +113,7 @@ void LibraryPanel::showTree()
     // Built apart from the view and added in one go: a library of thousands of nodes stays quick.
     view->addTopLevelItem(makeItem(m_tree.root()));
     view->expandAll();
+    showEmptyLibraryHint();
 }
 
 QTreeWidgetItem* LibraryPanel::makeItem(const LibraryNode& node)
@@ -59,10 +129,11 @@ QTreeWidgetItem* LibraryPanel::makeItem(const LibraryNode& node)
     return item;
 }
 
-void LibraryPanel::showRows(const std::optional<QList<FileListRow>>& rows)
+void LibraryPanel::showRows(const std::optional<QList<FileListRow>>& rows, const LibraryNode* set)
 {
     if (!rows)
         return;
+    m_listedSetPath = set && IsSetCaption(set->caption) ? m_tree.SetFilePath(*set) : QString();
     QTreeWidget* view = m_controls.ListView1;
     view->clear();
     QList<QTreeWidgetItem*> items;
@@ -89,7 +160,8 @@ QList<FileListRow> LibraryPanel::selectedRows() const
 
 void LibraryPanel::TreeView1Click()
 {
-    showRows(m_fileList.TreeView1Click(selectedNode()));
+    const LibraryNode* selected = selectedNode();
+    showRows(m_fileList.TreeView1Click(selected), selected);
 }
 
 void LibraryPanel::PopupMenu1Popup()
@@ -144,12 +216,14 @@ void LibraryPanel::N8Click()
 
 void LibraryPanel::t1Click()
 {
-    showRows(m_fileList.t1Click(selectedNode(), m_selectedFiles));
+    const LibraryNode* selected = selectedNode();
+    showRows(m_fileList.t1Click(selected, m_selectedFiles), selected);
 }
 
 void LibraryPanel::N11Click()
 {
-    showRows(m_fileList.N11Click(selectedNode(), selectedRows()));
+    const LibraryNode* set = listedSet();
+    showRows(m_fileList.N11Click(set, selectedRows()), set);
 }
 
 } // namespace ecolvar

@@ -5,9 +5,13 @@
 
 #include <QHash>
 #include <QIcon>
+#include <QLabel>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
+
+#include <functional>
 
 class QAction;
 class QTreeWidget;
@@ -45,8 +49,12 @@ public:
     // Replaces the select-file dialog that 添加音频文件 shows.
     void setSelectFileDialog(FileList::SelectFileDialog dialog);
 
-    // The node of the selected tree item, nullptr when none is selected.
+    // The node of the selected tree item, nullptr when none is selected. A right click in the
+    // tree leaves the selection as it was: the context menu acts on the selected node.
     const LibraryNode* selectedNode() const;
+    // The audio set whose files the file list shows, nullptr when it shows none. The file
+    // list's commands act on this set, whatever is selected in the tree.
+    const LibraryNode* listedSet() const;
 
     // Rebuilds the tree from disk and shows it fully expanded, nothing selected.
     void RebuildLibraryTree();
@@ -66,10 +74,16 @@ public:
     void t1Click();
     void N11Click();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void showTree();
+    const LibraryNode* findNode(const std::function<bool(const LibraryNode&)>& wanted) const;
+    void showEmptyLibraryHint();
     QTreeWidgetItem* makeItem(const LibraryNode& node);
-    void showRows(const std::optional<QList<FileListRow>>& rows);
+    // Shows rows when there are any to show; they are the files of set (nullptr: of no set).
+    void showRows(const std::optional<QList<FileListRow>>& rows, const LibraryNode* set);
 
     Controls m_controls;
     QList<QIcon> m_images;
@@ -77,6 +91,10 @@ private:
     LibraryTree m_tree;
     FileList m_fileList;
     QHash<const QTreeWidgetItem*, const LibraryNode*> m_nodes;
+    // The set file of the listed rows; kept as a path because a rebuild replaces every node.
+    QString m_listedSetPath;
+    // Owned by the file list, which may go first when the window closes.
+    QPointer<QLabel> m_emptyHint;
 };
 
 } // namespace ecolvar

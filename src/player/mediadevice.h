@@ -48,6 +48,9 @@ public:
     virtual int Length() = 0;
     virtual int Position() = 0;
     virtual int Mode() = 0;
+    // The loudness of what is played, 0 (silent) to 1 (as decoded), as a linear factor; it holds
+    // for every later play too. An output without sound ignores it.
+    virtual void setVolume(float level) = 0;
 
     void setPlayFrom(int ms)
     {

@@ -186,6 +186,8 @@ public:
     virtual qint64 bufferedFrames() const = 0;
     // True when the output stopped by itself with an error (the sound server went away).
     virtual bool failed() const = 0;
+    // A linear factor, 0 to 1; the silent output has nothing to make louder.
+    virtual void setVolume(float /*level*/) { }
 };
 
 // A QAudioSink pulling from the stream; a new one for every play (a stopped sink that is started
@@ -215,6 +217,7 @@ public:
     {
         return m_sink.state() == QAudio::StoppedState && m_sink.error() != QAudio::NoError;
     }
+    void setVolume(float level) override { m_sink.setVolume(level); }
 
 private:
     QAudioSink m_sink;
@@ -396,6 +399,13 @@ bool SndFileMediaDevice::playsSilently() const
     return dynamic_cast<const SilentOutput*>(m_pcm.get()) != nullptr;
 }
 
+void SndFileMediaDevice::setVolume(float level)
+{
+    m_volume = std::clamp(level, 0.0F, 1.0F);
+    if (m_pcm)
+        m_pcm->setVolume(m_volume);
+}
+
 void SndFileMediaDevice::stopOutput()
 {
     m_poll.stop();
@@ -428,6 +438,7 @@ void SndFileMediaDevice::startOutput(qint64 fromFrame, qint64 endFrame, Output o
         const QAudioDevice device = QMediaDevices::defaultAudioOutput();
         if (!device.isNull() && device.isFormatSupported(format)) {
             auto sink = std::make_unique<SinkOutput>(device, format);
+            sink->setVolume(m_volume);
             if (sink->start(m_stream.get()))
                 m_pcm = std::move(sink);
         }

@@ -37,6 +37,7 @@ public:
     int Length() override;
     int Position() override;
     int Mode() override;
+    void setVolume(float level) override;
 
     // For measuring: milliseconds from the last Play to the first audio handed to the output
     // (-1 before that), and whether that play goes to the silent output.
@@ -63,6 +64,7 @@ private:
     QTimer m_poll;
     qint64 m_positionFrame = 0;
     bool m_playing = false;
+    float m_volume = 1.0F;
 };
 
 } // namespace ecolvar

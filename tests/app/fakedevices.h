@@ -18,7 +18,7 @@ public:
             auto probing = std::make_unique<FakeMediaDevice>();
             player = playing.get();
             probe = probing.get();
-            return MediaDevices { std::move(playing), std::move(probing) };
+            return MediaDevices { std::move(playing), std::move(probing), {} };
         };
     }
 

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -151,16 +152,75 @@ TEST_F(LibraryPanelTest, TheTreeMenuEnablesTheItemsOfTheSelectedNode)
     EXPECT_EQ(treeMenuStates(), folderItems);
 }
 
-TEST_F(LibraryPanelTest, ARightClickSelectsTheNodeItPointsAtWithoutListingIt)
+TEST_F(LibraryPanelTest, ARightClickKeepsTheSelectionAndTheFileListActsOnTheSetItShows)
 {
+    // Set A lists one.mp3 and two.wav; set B lists one.mp3 too.
+    const QString setB = lib() + u"English/B.mpl"_s;
+    const QByteArray bBytes = (audio(u"one.mp3"_s) + u"\r\n"_s).toUtf8();
+    writeFile(setB, bBytes);
+    form->Library->RebuildLibraryTree();
     click(u"English/Book/Lesson1.mpl"_s);
+
+    // A right click on B, through the window as the window system delivers it, opens the menu
+    // for the selected set A; Escape closes it.
     QTreeWidget* tree = form->TreeView1;
-    QTest::mouseClick(tree->viewport(), Qt::RightButton, {},
-        tree->visualItemRect(item(u"English/Book"_s)).center());
-    EXPECT_EQ(tree->selectedItems().value(0), item(u"English/Book"_s));
+    const QPoint onB = tree->visualItemRect(item(u"English/B.mpl"_s)).center();
+    QTest::mousePress(
+        form->windowHandle(), Qt::RightButton, {}, tree->viewport()->mapTo(form.get(), onB));
+    ASSERT_TRUE(form->PopupMenu1->isVisible());
+    EXPECT_EQ(tree->selectedItems().value(0), item(u"English/Book/Lesson1.mpl"_s));
+    EXPECT_EQ(treeMenuStates(), QList<bool>({ false, false, false, false, true, true, true }));
+    QTest::keyClick(form->PopupMenu1, Qt::Key_Escape);
+    EXPECT_FALSE(form->PopupMenu1->isVisible());
+
+    // 移除文件 on the one.mp3 row removes it from A, the set the list shows.
+    form->ListView1->topLevelItem(0)->setSelected(true);
+    form->N11->trigger();
+    EXPECT_EQ(rows(), QStringList({ u"two.wav|0|%1|"_s.arg(audioDir()) }));
+    EXPECT_EQ(readFile(setB), bBytes);
+
+    // The keyboard moves the selection without listing: the list's commands still act on A.
+    tree->setFocus();
+    tree->setCurrentItem(item(u"English/B.mpl"_s));
+    form->ListView1->topLevelItem(0)->setSelected(true);
+    form->N11->trigger();
+    EXPECT_EQ(readFile(lib() + u"English/Book/Lesson1.mpl"_s), "\r\n");
+    EXPECT_EQ(readFile(setB), bBytes);
+
+    // A rebuild keeps the list on its set.
+    click(u"English/Book/Lesson1.mpl"_s);
+    form->Library->RebuildLibraryTree();
+    EXPECT_NE(form->Library->listedSet(), nullptr);
+}
+
+TEST_F(LibraryPanelTest, ClosingTheAppendQuestionLeavesTheSetAsItWas)
+{
+    const QString set = lib() + u"English/Book/Lesson1.mpl"_s;
+    const QByteArray before = readFile(set);
+    form->Library->setSelectFileDialog(
+        [&](QStringList& files) { files = { audio(u"two.wav"_s) }; });
+    click(u"English/Book/Lesson1.mpl"_s);
+    prompts.answerClosed();
+    form->t1->trigger();
+    EXPECT_EQ(readFile(set), before);
     EXPECT_EQ(rows().size(), 2);
-    openTreeMenu();
-    EXPECT_EQ(treeMenuStates(), QList<bool>({ true, true, true, true, false, false, false }));
+}
+
+TEST_F(LibraryPanelTest, AnEmptyLibrarySaysWhereItsCommandsAreUntilASetExists)
+{
+    const auto hint = [this] { return form->ListView1->findChild<QLabel*>(u"EmptyLibraryHint"_s); };
+    ASSERT_NE(hint(), nullptr);
+    EXPECT_TRUE(hint()->isHidden());
+
+    QDir(lib()).removeRecursively();
+    QDir().mkpath(lib());
+    form->Library->RebuildLibraryTree();
+    EXPECT_FALSE(hint()->isHidden());
+
+    click(u""_s);
+    prompts.answerInput(u"First"_s);
+    form->N3->trigger();
+    EXPECT_TRUE(hint()->isHidden());
 }
 
 TEST_F(LibraryPanelTest, TreeCommandsRebuildTheTreeAndErrorsReachTheErrorReport)

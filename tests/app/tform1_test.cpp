@@ -217,14 +217,6 @@ TEST_F(TForm1Test, DirectoriesAreBesideTheProgramAndCreatedWhenMissing)
     EXPECT_TRUE(QFileInfo(m_form->TranscriptDir()).isDir());
 }
 
-TEST_F(TForm1Test, HelpOpensTheChmWhenPresentElseTheShippedPage)
-{
-    const QString dir = m_form->ProgramDir();
-    EXPECT_EQ(TForm1::helpFilePath(m_programDir.path()), dir + u"help.html"_s);
-    test::writeFile(dir + u"help.chm"_s, "ITSF");
-    EXPECT_EQ(TForm1::helpFilePath(m_programDir.path()), dir + u"help.chm"_s);
-}
-
 class Failing : public QObject {
 public:
     void fail() { throw EcolvarError(u"I/O error 32"_s); }

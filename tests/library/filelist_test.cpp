@@ -120,34 +120,39 @@ TEST_F(FileListTest, ClickingTheRootOrAFolderEmptiesTheListAndNothingSelectedKee
 // replace question, if asked.
 struct AddCase {
     QByteArray before;
-    std::optional<bool> answer;
+    std::optional<Prompts::Answer> answer;
     QByteArray after;
 };
 
 TEST_F(FileListTest, AddingAppendsOrReplacesAndAsksOnlyWhenTheSetHoldsALine)
 {
     chosen = { u"/m/x.mp3"_s, u"/m/y.wav"_s };
+    using enum Prompts::Answer;
     const AddCase cases[] = {
         { "", std::nullopt, "/m/x.mp3\r\n/m/y.wav\r\n" },
-        { "\r\n", true, "\r\n/m/x.mp3\r\n/m/y.wav\r\n" },
-        { "\r\n", false, "/m/x.mp3\r\n/m/y.wav\r\n" },
-        { "/m/a.mp3\n\n/m/b.mp3", true, "/m/a.mp3\r\n\r\n/m/b.mp3\r\n/m/x.mp3\r\n/m/y.wav\r\n" },
-        { "/m/a.mp3\r\n\r\n/m/b.mp3\r\n", false, "/m/x.mp3\r\n/m/y.wav\r\n" },
-        { "/m/x.mp3\r\n", true, "/m/x.mp3\r\n/m/x.mp3\r\n/m/y.wav\r\n" },
+        { "\r\n", Yes, "\r\n/m/x.mp3\r\n/m/y.wav\r\n" },
+        { "\r\n", No, "/m/x.mp3\r\n/m/y.wav\r\n" },
+        { "/m/a.mp3\n\n/m/b.mp3", Yes, "/m/a.mp3\r\n\r\n/m/b.mp3\r\n/m/x.mp3\r\n/m/y.wav\r\n" },
+        { "/m/a.mp3\r\n\r\n/m/b.mp3\r\n", No, "/m/x.mp3\r\n/m/y.wav\r\n" },
+        { "/m/x.mp3\r\n", Yes, "/m/x.mp3\r\n/m/x.mp3\r\n/m/y.wav\r\n" },
+        // Escape or the close box: the set stays byte for byte as it was.
+        { "/m/a.mp3\n\n/m/b.mp3", Closed, "/m/a.mp3\n\n/m/b.mp3" },
     };
     for (const AddCase& c : cases) {
         SCOPED_TRACE(c.before.toStdString());
         prompts.clear();
         const LibraryNode* node = set(c.before);
-        if (c.answer)
-            prompts.answerConfirm(*c.answer);
+        if (c.answer == Prompts::Answer::Closed)
+            prompts.answerClosed();
+        else if (c.answer)
+            prompts.answerConfirm(*c.answer == Prompts::Answer::Yes);
         const auto rows = list.t1Click(node, selectedFiles);
         EXPECT_EQ(setBytes(), c.after);
         EXPECT_EQ(prompts.texts(Kind::Confirm),
             c.answer ? QStringList({ appendOrReplace }) : QStringList());
         EXPECT_EQ(texts(rows), texts(RefreshFileList(tree.SetFilePath(*node))));
     }
-    EXPECT_EQ(dialogs, 6);
+    EXPECT_EQ(dialogs, 7);
 }
 
 TEST_F(FileListTest, ChoosingNothingChangesNothingButTheListIsRefreshed)

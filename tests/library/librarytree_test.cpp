@@ -317,6 +317,18 @@ TEST_F(LibraryTreeTest, AddSetRefusesANameTakenInAnyLetterCase)
     EXPECT_EQ(rebuilds, 1);
 }
 
+TEST_F(LibraryTreeTest, ClosingADeleteQuestionDeletesNothing)
+{
+    make(u"English/Book/a.mpl"_s, "x\r\n");
+    tree.RebuildLibraryTree();
+    prompts.answerClosed().answerClosed();
+    tree.N4Click(&at(u"English"_s));
+    tree.N7Click(&at(u"English/Book/a.mpl"_s));
+    EXPECT_EQ(prompts.texts(Kind::Confirm).size(), 2);
+    EXPECT_TRUE(exists(u"English/Book/a.mpl"_s));
+    EXPECT_EQ(shape(), u"Ecolvar:0[English:1[Book:1[a.mpl:2]]]"_s);
+}
+
 TEST_F(LibraryTreeTest, DeleteSetAsksAndKeepsEverythingOnNo)
 {
     make(u"Book/Lesson1.mpl"_s, "x\r\n");

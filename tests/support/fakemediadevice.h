@@ -24,12 +24,14 @@ public:
     int Length() override;
     int Position() override;
     int Mode() override;
+    void setVolume(float level) override { m_volume = level; }
 
     // Lets ms milliseconds of playback pass: the position moves on, and playing stops at the end
     // point (or the end of the file) with the position there.
     void advance(int ms);
 
     bool isOpen() const { return m_open; }
+    float volume() const { return m_volume; }
     const QString& openFile() const { return m_openFile; }
     const QStringList& calls() const { return m_calls; }
     void clearCalls() { m_calls.clear(); }
@@ -46,6 +48,7 @@ private:
     int m_position = 0;
     int m_end = 0;
     int m_mode = ModeNotReady;
+    float m_volume = 1.0F;
 };
 
 } // namespace ecolvar::test

@@ -12,7 +12,13 @@ ScriptedPrompts::~ScriptedPrompts()
 
 ScriptedPrompts& ScriptedPrompts::answerConfirm(bool yes)
 {
-    m_confirms.push_back(yes);
+    m_confirms.push_back(yes ? Answer::Yes : Answer::No);
+    return *this;
+}
+
+ScriptedPrompts& ScriptedPrompts::answerClosed()
+{
+    m_confirms.push_back(Answer::Closed);
     return *this;
 }
 
@@ -29,14 +35,19 @@ void ScriptedPrompts::information(const QString& text)
 
 bool ScriptedPrompts::confirm(const QString& text, const QString& caption)
 {
+    return ask(text, caption) == Answer::Yes;
+}
+
+Prompts::Answer ScriptedPrompts::ask(const QString& text, const QString& caption)
+{
     m_shown.append({ Kind::Confirm, text, caption });
     if (m_confirms.empty()) {
         ADD_FAILURE() << "unexpected confirmation: " << text.toStdString();
-        return false;
+        return Answer::Closed;
     }
-    const bool yes = m_confirms.front();
+    const Answer answer = m_confirms.front();
     m_confirms.pop_front();
-    return yes;
+    return answer;
 }
 
 QString ScriptedPrompts::input(const QString& prompt)

@@ -23,12 +23,15 @@ public:
 
     ~ScriptedPrompts() override;
 
-    // Queues the answer to the next confirmation (true = Yes) or input box ("" = Cancel).
+    // Queues the answer to the next confirmation or question (true = Yes) or input box
+    // ("" = Cancel). answerClosed closes the next confirmation or question (Escape).
     ScriptedPrompts& answerConfirm(bool yes);
+    ScriptedPrompts& answerClosed();
     ScriptedPrompts& answerInput(const QString& text);
 
     void information(const QString& text) override;
     bool confirm(const QString& text, const QString& caption = QString()) override;
+    Answer ask(const QString& text, const QString& caption = QString()) override;
     QString input(const QString& prompt) override;
     void error(const QString& text) override;
 
@@ -39,7 +42,7 @@ public:
 
 private:
     QList<Shown> m_shown;
-    std::deque<bool> m_confirms;
+    std::deque<Answer> m_confirms;
     std::deque<QString> m_inputs;
 };
 

@@ -1,0 +1,41 @@
+#include "player/volumeslider.h"
+
+#include "fakemediadevice.h"
+
+#include <QAudio>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace ecolvar::test {
+namespace {
+
+float deviceLevel(int percent)
+{
+    return static_cast<float>(QAudio::convertVolume(
+        percent / 100.0, QAudio::LogarithmicVolumeScale, QAudio::LinearVolumeScale));
+}
+
+TEST(VolumeSlider, StartsFullMovesTheDeviceAndIsRememberedForTheNextRun)
+{
+    QFile::remove(VolumeSlider::settingsFile());
+    FakeMediaDevice device;
+    {
+        VolumeSlider slider(device);
+        EXPECT_EQ(slider.percent(), 100);
+        EXPECT_FLOAT_EQ(device.volume(), 1.0F);
+        slider.setPercent(40);
+        EXPECT_FLOAT_EQ(device.volume(), deviceLevel(40));
+        EXPECT_LT(device.volume(), 0.4F);
+        slider.setPercent(0);
+        EXPECT_FLOAT_EQ(device.volume(), 0.0F);
+        slider.setPercent(35);
+    }
+    FakeMediaDevice next;
+    VolumeSlider again(next);
+    EXPECT_EQ(again.percent(), 35);
+    EXPECT_FLOAT_EQ(next.volume(), deviceLevel(35));
+}
+
+} // namespace
+} // namespace ecolvar::test
