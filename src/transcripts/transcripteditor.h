@@ -29,4 +29,22 @@ public:
     virtual void setModified(bool modified) = 0;
 };
 
+// A TranscriptEditor over an editor class that has these operations under the same names
+// (the panes' rich-text editor), without that class knowing of this interface.
+template <class Editor> class TranscriptEditorOver : public TranscriptEditor {
+public:
+    explicit TranscriptEditorOver(Editor& editor) : m_editor(editor) { }
+
+    bool LoadDocumentFile(const QString& path) override { return m_editor.LoadDocumentFile(path); }
+    void ClearDocument() override { m_editor.ClearDocument(); }
+    void FormatDocument() override { m_editor.FormatDocument(); }
+    bool SaveDocumentFile(const QString& path) override { return m_editor.SaveDocumentFile(path); }
+    QString lastError() const override { return m_editor.lastError(); }
+    bool Modified() const override { return m_editor.Modified(); }
+    void setModified(bool modified) override { m_editor.setModified(modified); }
+
+private:
+    Editor& m_editor;
+};
+
 } // namespace ecolvar

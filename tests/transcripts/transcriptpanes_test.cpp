@@ -19,11 +19,12 @@ namespace {
 
 using Kind = test::ScriptedPrompts::Kind;
 
-// An editor whose document is plain bytes. A file breaks off at the marker "#broken": what
-// comes before it is kept and the load fails. Saves are atomic, as the real editor's.
-class FakeEditor : public TranscriptEditor {
+// An editor whose document is plain bytes, reached as the window's editors are, through
+// TranscriptEditorOver. A file breaks off at the marker "#broken": what comes before it is kept
+// and the load fails. Saves are atomic, as the real editor's.
+class FakeEditor {
 public:
-    bool LoadDocumentFile(const QString& path) override
+    bool LoadDocumentFile(const QString& path)
     {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
@@ -37,13 +38,13 @@ public:
         m_error = u"bad record at byte %1"_s.arg(broken);
         return broken < 0;
     }
-    void ClearDocument() override
+    void ClearDocument()
     {
         text.clear();
         modified = false;
     }
-    void FormatDocument() override { ++formats; }
-    bool SaveDocumentFile(const QString& path) override
+    void FormatDocument() { ++formats; }
+    bool SaveDocumentFile(const QString& path)
     {
         QSaveFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
@@ -52,9 +53,9 @@ public:
         }
         return true;
     }
-    QString lastError() const override { return m_error; }
-    bool Modified() const override { return modified; }
-    void setModified(bool value) override { modified = value; }
+    QString lastError() const { return m_error; }
+    bool Modified() const { return modified; }
+    void setModified(bool value) { modified = value; }
 
     // What the learner does: the text changes and the flag is set.
     void type(const QByteArray& typed)
@@ -95,7 +96,9 @@ protected:
     test::ScriptedPrompts m_prompts;
     FakeEditor m_english;
     FakeEditor m_chinese;
-    TranscriptPanes m_panes { m_english, m_chinese, m_dir.path() + u"/txt"_s, m_prompts };
+    TranscriptEditorOver<FakeEditor> m_englishPane { m_english };
+    TranscriptEditorOver<FakeEditor> m_chinesePane { m_chinese };
+    TranscriptPanes m_panes { m_englishPane, m_chinesePane, m_dir.path() + u"/txt"_s, m_prompts };
 };
 
 TEST_F(TranscriptPanesTest, WithoutDocumentNothingIsSavedOrAsked)
