@@ -75,6 +75,9 @@ struct RVItemSpan {
 class RVTextDocument {
 public:
     RVTextDocument(QTextDocument* document, TRVStyle style);
+    ~RVTextDocument();
+    RVTextDocument(const RVTextDocument&) = delete;
+    RVTextDocument& operator=(const RVTextDocument&) = delete;
 
     QTextDocument* document() const { return m_document; }
     const TRVStyle& style() const { return m_style; }
@@ -113,10 +116,12 @@ public:
     void applyStyle(QTextCursor& cursor, int styleNo);
     // Sets or removes the tag of item index; nothing when it already has that tag.
     void setItemTag(QTextCursor& cursor, qsizetype index, const std::optional<QString>& tag);
-    // Gives a fresh id to every run of the blocks from..to (positions) whose id also stands
-    // elsewhere in those blocks, and makes the format of text typed at the cursor a text
-    // format. Called after typing, Enter, an input-method commit and a paste.
-    void renewRepeatedIds(QTextCursor& cursor, int from, int to);
+    // After text was inserted in [from, to): gives a fresh id to every item of the blocks
+    // touched whose id stands earlier in them (the right half of a split item), turns text and
+    // paragraphs from outside into items of the style sheet (adding the styles they need), and
+    // makes the format of text typed at the cursor a text item's. Called after typing, Enter,
+    // an input-method commit and a paste, inside their undo step.
+    void fixInserted(QTextCursor& cursor, int from, int to);
     // The character format text typed at the cursor would get, made a text item's format when
     // it is an object's or has no style (after a picture, or in a cleared document).
     QTextCharFormat typingFormat(const QTextCursor& cursor);
@@ -126,20 +131,33 @@ public:
     // The format of a new text item of style styleNo with a fresh id and no tag.
     QTextCharFormat newTextFormat(int styleNo);
     QTextBlockFormat paragraphFormat(int paraNo) const;
-    // Looks up (or adds) the text style that shows format's look; for rich text from outside.
+    // Look up (or add) the text style that shows format's look and the paragraph style with
+    // format's alignment; for rich text from outside.
     int textStyleFor(const QTextCharFormat& format);
+    int paraStyleFor(const QTextBlockFormat& format);
     // The picture drawn where a picture's data cannot be shown.
     static QImage placeholderPicture();
 
 private:
+    enum class Role { ParagraphStart, LineStart, Continues };
+    static Role modelRole(const RVItem& item);
+
     void applyLook(QTextCharFormat& format, int styleNo) const;
+    QTextCharFormat restyled(const QTextCharFormat& format, int styleNo) const;
     QTextCharFormat itemFormat(const RVItem& item, qint64 id);
+    void insertItems(QTextCursor& cursor, const QList<RVItem>& items, bool atStart);
+    RVItem spanItem(
+        const RVItemSpan& span, int from, int to, Role role, const QTextBlock& block) const;
+    RVItemSpan spanAt(int position, qsizetype* localIndex) const;
+    void setRange(int from, int to, const QTextCharFormat& format);
+    void setSpanFormat(const RVItemSpan& span, const QTextCharFormat& format);
+    void joinNeighbours(const QTextBlock& block, int from, int to);
     void invalidateFrom(int position);
-    int blockItemCount(const QTextBlock& block) const;
     // Index of the first item of block number blockNumber.
     qsizetype firstItemOfBlock(int blockNumber) const;
 
     QTextDocument* m_document;
+    QMetaObject::Connection m_changes;
     TRVStyle m_style;
     qint64 m_lastId = 0;
     // Item counts summed over the blocks before each block, valid for the first entries.

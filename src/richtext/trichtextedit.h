@@ -67,6 +67,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -78,6 +79,7 @@ protected:
 private:
     // Runs an edit (a base event handler) in one undo step and renews ids repeated by it.
     template <class Edit> void editKeepingIds(Edit&& edit);
+    bool typingNeedsCare() const;
     bool overJumpText(const QPoint& viewportPos) const;
     void applyPaneColor();
 
