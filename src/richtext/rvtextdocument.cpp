@@ -363,43 +363,42 @@ void RVTextDocument::clear()
 
 void RVTextDocument::insertItems(QTextCursor& c, const QList<RVItem>& items, bool atStart)
 {
-    // A dropped empty item's line start passes to the next item of its paragraph.
+    // A dropped empty item's line start passes to the next item of its line.
     const RVItem* lineOwner = nullptr;
-    bool first = true;
+    Role ownerRole = Role::Continues;
+    bool first = true; // nothing inserted yet
     for (qsizetype i = 0; i < items.size(); ++i) {
         const RVItem& item = items[i];
-        const Role role = first && atStart ? Role::ParagraphStart
-            : first                        ? Role::Continues
-                                           : modelRole(item);
+        Role role = modelRole(item);
+        if (i == 0)
+            role = atStart ? Role::ParagraphStart : Role::Continues;
         const bool empty = item.isText() && item.Text.isEmpty();
         const bool nextContinues
             = i + 1 < items.size() && modelRole(items[i + 1]) == Role::Continues;
         if (empty && (nextContinues || role == Role::Continues)) {
-            if (role != Role::Continues && !lineOwner)
+            if (role != Role::Continues && !lineOwner) {
                 lineOwner = &item;
-            if (role == Role::ParagraphStart && first && atStart) {
-                // The document's first paragraph keeps its style through the dropped item.
-                c.setBlockFormat(paragraphFormat(qMax(item.ParaNo, 0)));
-                first = false;
+                ownerRole = role;
             }
             continue;
         }
-        const RVItem& owner = lineOwner && role == Role::Continues ? *lineOwner : item;
-        const Role lineRole = lineOwner && role == Role::Continues ? modelRole(owner) : role;
+        const RVItem& owner = lineOwner ? *lineOwner : item;
+        const Role lineRole = lineOwner ? ownerRole : role;
         lineOwner = nullptr;
         const QTextCharFormat format = itemFormat(item, newItemId());
+        const QTextCharFormat lineFormat = item.isText() ? format : newTextFormat(0);
         if (lineRole == Role::ParagraphStart) {
             QTextBlockFormat para = paragraphFormat(qMax(owner.ParaNo, 0));
             if (owner.Options & rvioPageBreakBefore)
                 para.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
             if (first && atStart) {
                 c.setBlockFormat(para);
-                c.setBlockCharFormat(item.isText() ? format : newTextFormat(0));
-            } else if (!first || !atStart) {
-                c.insertBlock(para, item.isText() ? format : newTextFormat(0));
+                c.setBlockCharFormat(lineFormat);
+            } else {
+                c.insertBlock(para, lineFormat);
             }
         } else if (lineRole == Role::LineStart) {
-            c.insertText(QString(kLineSeparator), item.isText() ? format : newTextFormat(0));
+            c.insertText(QString(kLineSeparator), lineFormat);
         }
         first = false;
         if (item.isText())
