@@ -99,11 +99,13 @@ TEST(RVTextDocument, TranscriptsRoundTripByteForByte)
     line.Record = std::make_shared<const RVRecord>(RVRecord { 0, 0, "0 0 1", {} });
     RVItem table;
     table.Kind = rvrkTable;
-    table.Record = std::make_shared<const RVRecord>(RVRecord { 0, 2, "3 4", "cell one\r\ncell two\r\n" });
-    records.Items = { RVItem::text(u"before "_s, 0, 0), pictureItem(pngBytes()),
-        pictureItem("not a picture"), RVItem::text(u" after"_s, 0, -1), line, table,
-        RVItem::text(u"marked"_s, 0, 0) };
-    records.Items[6].Checkpoint = std::make_shared<const RVCheckpoint>(RVCheckpoint { u"cp"_s, std::nullopt, false, false });
+    table.Record
+        = std::make_shared<const RVRecord>(RVRecord { 0, 2, "3 4", "cell one\r\ncell two\r\n" });
+    records.Items
+        = { RVItem::text(u"before "_s, 0, 0), pictureItem(pngBytes()), pictureItem("not a picture"),
+              RVItem::text(u" after"_s, 0, -1), line, table, RVItem::text(u"marked"_s, 0, 0) };
+    records.Items[6].Checkpoint = std::make_shared<const RVCheckpoint>(
+        RVCheckpoint { u"cp"_s, std::nullopt, false, false });
     records.TrailingCheckpoint = RVCheckpoint { u"end"_s, std::nullopt, true, false };
     expectBytesSurviveEditor(records);
 
@@ -126,8 +128,8 @@ TEST(RVTextDocument, ItemsBecomeRunsBlocksAndObjects)
     EXPECT_EQ(b.text.blockCount(), 3);
     EXPECT_EQ(b.text.findBlockByNumber(1).text(),
         u"This is a dialogue\uFFFC about travel.\u2028next line"_s);
-    EXPECT_EQ(b.text.findBlockByNumber(0).blockFormat().alignment() & Qt::AlignHCenter,
-        Qt::AlignHCenter);
+    EXPECT_EQ(
+        b.text.findBlockByNumber(0).blockFormat().alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
     EXPECT_EQ(b.text.findBlockByNumber(2).blockFormat().pageBreakPolicy(),
         QTextFormat::PageBreak_AlwaysBefore);
 
@@ -275,8 +277,8 @@ TEST(RVTextDocument, TagsOfAGroupAreOneUndoStep)
 TEST(RVTextDocument, NeighboursWithEqualTagsStayTwoItems)
 {
     RVDocument model;
-    model.Items = { RVItem::text(u"one "_s, 4, 0, u"note"_s),
-        RVItem::text(u"two"_s, 4, -1, u"note"_s) };
+    model.Items
+        = { RVItem::text(u"one "_s, 4, 0, u"note"_s), RVItem::text(u"two"_s, 4, -1, u"note"_s) };
     Bridge b(model);
     QTextCursor c(&b.text);
     c.setPosition(4); // typing at the boundary extends the item before it
