@@ -132,14 +132,14 @@ public:
         return { 14, 14 };
     }
 
-    void drawObject(
-        QPainter* painter, const QRectF& rect, QTextDocument*, int, const QTextFormat& format) override
+    void drawObject(QPainter* painter, const QRectF& rect, QTextDocument*, int,
+        const QTextFormat& format) override
     {
         painter->save();
         painter->setPen(QPen(Qt::darkGray, 1));
         if (format.intProperty(rvfpKind) == rvrkBreak)
-            painter->drawLine(QPointF(rect.left(), rect.center().y()),
-                QPointF(rect.right(), rect.center().y()));
+            painter->drawLine(
+                QPointF(rect.left(), rect.center().y()), QPointF(rect.right(), rect.center().y()));
         else
             painter->drawRect(rect.adjusted(1, 1, -2, -2));
         painter->restore();
@@ -172,10 +172,12 @@ bool isObjectFormat(const QTextCharFormat& format)
     return format.objectType() != QTextFormat::NoObject || format.hasProperty(rvfpKind);
 }
 
+// Whether two neighbouring pieces of text belong to one item. Text from outside has no id yet:
+// each of its pieces is an item of its own until it gets one.
 bool sameItem(const QTextCharFormat& a, const QTextCharFormat& b)
 {
-    return formatItemId(a) == formatItemId(b) && formatStyleNo(a) == formatStyleNo(b)
-        && formatTag(a) == formatTag(b);
+    return formatItemId(a) != 0 && formatItemId(a) == formatItemId(b)
+        && formatStyleNo(a) == formatStyleNo(b) && formatTag(a) == formatTag(b);
 }
 
 QTextCharFormat withId(QTextCharFormat format, qint64 id)
@@ -194,8 +196,7 @@ RVTextDocument::Role RVTextDocument::modelRole(const RVItem& item)
 }
 
 RVTextDocument::RVTextDocument(QTextDocument* document, TRVStyle style)
-    : m_document(document)
-    , m_style(std::move(style))
+    : m_document(document), m_style(std::move(style))
 {
     m_document->documentLayout()->registerHandler(
         rvRecordObjectType, new RecordObjectHandler(m_document));
@@ -363,43 +364,42 @@ void RVTextDocument::clear()
 
 void RVTextDocument::insertItems(QTextCursor& c, const QList<RVItem>& items, bool atStart)
 {
-    // A dropped empty item's line start passes to the next item of its paragraph.
+    // A dropped empty item's line start passes to the next item of its line.
     const RVItem* lineOwner = nullptr;
-    bool first = true;
+    Role ownerRole = Role::Continues;
+    bool first = true; // nothing inserted yet
     for (qsizetype i = 0; i < items.size(); ++i) {
         const RVItem& item = items[i];
-        const Role role = first && atStart ? Role::ParagraphStart
-            : first                        ? Role::Continues
-                                           : modelRole(item);
+        Role role = modelRole(item);
+        if (i == 0)
+            role = atStart ? Role::ParagraphStart : Role::Continues;
         const bool empty = item.isText() && item.Text.isEmpty();
         const bool nextContinues
             = i + 1 < items.size() && modelRole(items[i + 1]) == Role::Continues;
         if (empty && (nextContinues || role == Role::Continues)) {
-            if (role != Role::Continues && !lineOwner)
+            if (role != Role::Continues && !lineOwner) {
                 lineOwner = &item;
-            if (role == Role::ParagraphStart && first && atStart) {
-                // The document's first paragraph keeps its style through the dropped item.
-                c.setBlockFormat(paragraphFormat(qMax(item.ParaNo, 0)));
-                first = false;
+                ownerRole = role;
             }
             continue;
         }
-        const RVItem& owner = lineOwner && role == Role::Continues ? *lineOwner : item;
-        const Role lineRole = lineOwner && role == Role::Continues ? modelRole(owner) : role;
+        const RVItem& owner = lineOwner ? *lineOwner : item;
+        const Role lineRole = lineOwner ? ownerRole : role;
         lineOwner = nullptr;
         const QTextCharFormat format = itemFormat(item, newItemId());
+        const QTextCharFormat lineFormat = item.isText() ? format : newTextFormat(0);
         if (lineRole == Role::ParagraphStart) {
             QTextBlockFormat para = paragraphFormat(qMax(owner.ParaNo, 0));
             if (owner.Options & rvioPageBreakBefore)
                 para.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
             if (first && atStart) {
                 c.setBlockFormat(para);
-                c.setBlockCharFormat(item.isText() ? format : newTextFormat(0));
-            } else if (!first || !atStart) {
-                c.insertBlock(para, item.isText() ? format : newTextFormat(0));
+                c.setBlockCharFormat(lineFormat);
+            } else {
+                c.insertBlock(para, lineFormat);
             }
         } else if (lineRole == Role::LineStart) {
-            c.insertText(QString(kLineSeparator), item.isText() ? format : newTextFormat(0));
+            c.insertText(QString(kLineSeparator), lineFormat);
         }
         first = false;
         if (item.isText())
@@ -522,7 +522,8 @@ RVItem RVTextDocument::spanItem(
     probe.Options = quint8(storedOptions);
     const bool samePlace = stored && modelRole(probe) == role;
     const int blockPara = block.blockFormat().intProperty(rvfpBlockParaNo);
-    const quint8 otherBits = quint8(storedOptions & ~(rvioSameAsPrev | rvioPageBreakBefore | rvioBR));
+    const quint8 otherBits
+        = quint8(storedOptions & ~(rvioSameAsPrev | rvioPageBreakBefore | rvioBR));
     switch (role) {
     case Role::ParagraphStart: {
         const bool pageBreak = from == block.position() + (span.LineStart ? 1 : 0)
@@ -547,8 +548,10 @@ RVItem RVTextDocument::spanItem(
 RVDocument RVTextDocument::contents() const
 {
     RVDocument doc = contents(0, m_document->characterCount());
-    if (const auto trailing = m_document->rootFrame()->frameFormat().property(
-            rvfpTrailingCheckpoint).value<RVCheckpointPtr>())
+    if (const auto trailing = m_document->rootFrame()
+                                  ->frameFormat()
+                                  .property(rvfpTrailingCheckpoint)
+                                  .value<RVCheckpointPtr>())
         doc.TrailingCheckpoint = *trailing;
     // An empty document is one empty paragraph of style 0 with nothing of its own.
     if (doc.Items.size() == 1 && doc.Items[0].isText() && doc.Items[0].Text.isEmpty()
@@ -560,15 +563,15 @@ RVDocument RVTextDocument::contents() const
 RVDocument RVTextDocument::contents(int from, int to) const
 {
     RVDocument doc;
-    for (QTextBlock block = m_document->findBlock(from);
-         block.isValid() && block.position() < to; block = block.next()) {
+    for (QTextBlock block = m_document->findBlock(from); block.isValid() && block.position() < to;
+         block = block.next()) {
         const QList<RVItemSpan> spans = blockItems(block);
         bool firstOfBlock = true;
         for (const RVItemSpan& span : spans) {
             const int a = qMax(span.Start, from);
             const int b = qMin(span.End, to);
-            const bool inside = span.Start == span.End ? from <= span.Start && span.Start < to
-                                                       : a < b;
+            const bool inside
+                = span.Start == span.End ? from <= span.Start && span.Start < to : a < b;
             if (!inside)
                 continue;
             Role role = Role::Continues;
@@ -774,9 +777,8 @@ void RVTextDocument::joinNeighbours(const QTextBlock& block, int from, int to)
     for (qsizetype k = 1; k < spans.size(); ++k) {
         const RVItemSpan& left = spans[k - 1];
         const RVItemSpan& right = spans[k];
-        const bool joins = !left.Object && !right.Object && !right.LineStart
-            && from <= right.Start && right.Start <= to
-            && formatStyleNo(left.Format) == formatStyleNo(right.Format)
+        const bool joins = !left.Object && !right.Object && !right.LineStart && from <= right.Start
+            && right.Start <= to && formatStyleNo(left.Format) == formatStyleNo(right.Format)
             && formatTag(left.Format).value_or(QString())
                 == formatTag(right.Format).value_or(QString())
             && left.Format.stringProperty(rvfpHint) == right.Format.stringProperty(rvfpHint)
@@ -825,9 +827,9 @@ int RVTextDocument::textStyleFor(const QTextCharFormat& format)
             format.background().color().green(), format.background().color().blue());
     for (qsizetype i = 0; i < m_style.TextStyles.size(); ++i) {
         const TFontInfo& s = m_style.TextStyles[i];
-        if (s.FontName.compare(wanted.FontName, Qt::CaseInsensitive) == 0
-            && s.Size == wanted.Size && s.Style == wanted.Style && s.Color == wanted.Color
-            && s.BackColor == wanted.BackColor && !s.Jump && s.StyleEx == 0)
+        if (s.FontName.compare(wanted.FontName, Qt::CaseInsensitive) == 0 && s.Size == wanted.Size
+            && s.Style == wanted.Style && s.Color == wanted.Color && s.BackColor == wanted.BackColor
+            && !s.Jump && s.StyleEx == 0)
             return int(i);
     }
     m_style.TextStyles.append(wanted);

@@ -26,8 +26,7 @@ bool isEnter(const QKeyEvent* event)
 } // namespace
 
 TRichTextEdit::TRichTextEdit(TRVStyle style, QWidget* parent)
-    : QTextEdit(parent)
-    , m_doc(document(), std::move(style))
+    : QTextEdit(parent), m_doc(document(), std::move(style))
 {
     setAcceptRichText(true);
     setTabChangesFocus(false);
@@ -180,22 +179,16 @@ void TRichTextEdit::SetUndoGrouping(bool on)
 
 template <class Edit> void TRichTextEdit::editKeepingIds(Edit&& edit)
 {
-    int from = -1;
-    int to = -1;
-    const QMetaObject::Connection changes = connect(document(), &QTextDocument::contentsChange,
-        this, [&](int position, int, int added) {
-            from = from < 0 ? position : qMin(from, position);
-            to = qMax(to, position + added);
-        });
+    // The document holds its change signals back inside an edit block, so the inserted range
+    // is read off the caret: text goes in at the selection's start and the caret ends after it.
     QTextCursor block = textCursor();
+    const int from = block.selectionStart();
     block.beginEditBlock();
     edit();
-    disconnect(changes);
-    if (from >= 0) {
-        QTextCursor cursor = textCursor();
-        m_doc.fixInserted(cursor, from, qMin(to, document()->characterCount() - 1));
-        setTextCursor(cursor);
-    }
+    QTextCursor cursor = textCursor();
+    const int to = qMax(from, cursor.position());
+    m_doc.fixInserted(cursor, qMin(from, cursor.position()), to);
+    setTextCursor(cursor);
     block.endEditBlock();
 }
 
@@ -219,9 +212,9 @@ bool TRichTextEdit::typingNeedsCare() const
 void TRichTextEdit::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Control)
-        viewport()->setCursor(
-            overJumpText(viewport()->mapFromGlobal(QCursor::pos())) ? Qt::PointingHandCursor
-                                                                    : Qt::IBeamCursor);
+        viewport()->setCursor(overJumpText(viewport()->mapFromGlobal(QCursor::pos()))
+                ? Qt::PointingHandCursor
+                : Qt::IBeamCursor);
     const bool typesText = !event->text().isEmpty() && event->text().front().isPrint()
         && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
     if (!isReadOnly() && (isEnter(event) || (typesText && typingNeedsCare()))) {
@@ -281,8 +274,8 @@ void TRichTextEdit::mousePressEvent(QMouseEvent* event)
 void TRichTextEdit::mouseMoveEvent(QMouseEvent* event)
 {
     QTextEdit::mouseMoveEvent(event);
-    const bool jump = (event->modifiers() & Qt::ControlModifier)
-        && overJumpText(event->position().toPoint());
+    const bool jump
+        = (event->modifiers() & Qt::ControlModifier) && overJumpText(event->position().toPoint());
     viewport()->setCursor(jump ? Qt::PointingHandCursor : Qt::IBeamCursor);
 }
 
@@ -359,7 +352,15 @@ void TRichTextEdit::insertFromMimeData(const QMimeData* source)
             return;
         }
     }
-    editKeepingIds([&] { QTextEdit::insertFromMimeData(source); });
+    editKeepingIds([&] {
+        if (source->hasHtml() && acceptRichText()) {
+            // Rich text keeps its own look: nothing of the caret's item may stick to it.
+            QTextCursor cursor = textCursor();
+            cursor.setCharFormat(QTextCharFormat());
+            setTextCursor(cursor);
+        }
+        QTextEdit::insertFromMimeData(source);
+    });
 }
 
 } // namespace ecolvar
