@@ -43,7 +43,7 @@ public:
         text.clear();
         modified = false;
     }
-    void FormatDocument() { ++formats; }
+    void FormatDocument() { }
     bool SaveDocumentFile(const QString& path)
     {
         QSaveFile file(path);
@@ -66,7 +66,6 @@ public:
 
     QByteArray text;
     bool modified = false;
-    int formats = 0;
 
 private:
     QString m_error;
@@ -117,45 +116,6 @@ TEST_F(TranscriptPanesTest, WithoutDocumentNothingIsSavedOrAsked)
     EXPECT_TRUE(m_prompts.shown().isEmpty());
     EXPECT_EQ(
         QDir(m_dir.path() + u"/txt"_s).entryList(QDir::Files), QStringList { u"lesson.eng"_s });
-}
-
-TEST_F(TranscriptPanesTest, LoadsBothPanesAndLaysThemOut)
-{
-    put(u"lesson.eng"_s, "Good morning.");
-    put(u"lesson.chn"_s, "早上好。");
-    m_english.type("left over");
-    m_panes.LoadTranscripts(u"lesson"_s);
-    EXPECT_EQ(m_english.text, "Good morning.");
-    EXPECT_EQ(m_chinese.text, "早上好。");
-    EXPECT_FALSE(m_english.modified);
-    EXPECT_EQ(m_english.formats, 1);
-    EXPECT_EQ(m_chinese.formats, 1);
-    EXPECT_EQ(m_panes.path(TranscriptPanes::Chinese), file(u"lesson.chn"_s));
-
-    // A playlist's transcripts are named after it; a name with neither file empties both.
-    m_panes.LoadTranscripts(u"week 3"_s);
-    EXPECT_TRUE(m_english.text.isEmpty());
-    EXPECT_TRUE(m_chinese.text.isEmpty());
-    EXPECT_EQ(m_panes.path(TranscriptPanes::English), file(u"week 3.eng"_s));
-    EXPECT_TRUE(m_prompts.shown().isEmpty());
-}
-
-TEST_F(TranscriptPanesTest, SaveWritesOnlyTheVisiblePane)
-{
-    m_panes.LoadTranscripts(u"lesson"_s);
-    m_english.type("Hello.");
-    m_chinese.type("你好。");
-    m_panes.Save(TranscriptPanes::Chinese);
-    EXPECT_EQ(contents(u"lesson.chn"_s), "你好。");
-    EXPECT_FALSE(m_chinese.modified);
-    EXPECT_FALSE(exists(u"lesson.eng"_s));
-    EXPECT_TRUE(m_english.modified);
-
-    // The edited English pane is still asked about at close; the saved Chinese one is not.
-    m_prompts.answerConfirm(true);
-    EXPECT_TRUE(m_panes.queryClose());
-    EXPECT_EQ(take(Kind::Confirm), QStringList { englishQuestion });
-    EXPECT_EQ(contents(u"lesson.eng"_s), "Hello.");
 }
 
 TEST_F(TranscriptPanesTest, SavingAnUnmodifiedPaneRewritesItsFile)
