@@ -181,8 +181,8 @@ void TForm1::FormCreate()
     connectHandler(t1, &QAction::triggered, Library, &LibraryPanel::t1Click);
     connectHandler(N11, &QAction::triggered, Library, &LibraryPanel::N11Click);
 
-    // 4. The segment track bar fills Panel9. Moving its thumb by hand starts nothing: it only
-    //    sets where the next play begins, so its change signal stays unconnected.
+    // 4. The segment track bar fills Panel9. While playing, releasing its thumb or clicking the
+    //    bar plays on from there; stopped, it only sets where the next play begins.
     TrackBar = new TSegmentTrackBar(Panel9);
     TrackBar->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     Panel9->layout()->addWidget(TrackBar);
@@ -233,6 +233,8 @@ void TForm1::FormCreate()
         SpeedButton11, &QToolButton::clicked, Player, &PlayerControls::SpeedButton11Click);
     connectHandler(
         ListBox1, &QListWidget::itemDoubleClicked, Player, &PlayerControls::ListBox1DblClick);
+    connectHandler(TrackBar, &QSlider::sliderMoved, Player, &PlayerControls::TrackBarMoved);
+    connectHandler(TrackBar, &QSlider::sliderReleased, Player, &PlayerControls::TrackBarReleased);
     connectHandler(
         ListBox1, &QListWidget::itemEntered, m_playerView, &PlayerWidgets::ListBox1MouseMove);
     connectHandler(N14, &QAction::triggered, this, &TForm1::N14Click);

@@ -8,6 +8,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <exception>
 
 using namespace Qt::StringLiterals;
@@ -158,8 +159,14 @@ void TMp3Player::LocateBarPos(double x)
     if (!scale)
         return;
     const bool outsideSegment = m_selStart > 0 && m_selEnd > 0 && (x < m_selStart || x > m_selEnd);
-    const double target = (outsideSegment ? m_selStart : x) * *scale;
+    locatePoint((outsideSegment ? m_selStart : x) * *scale);
+}
 
+void TMp3Player::locatePoint(double target)
+{
+    m_curOffset = 0;
+    m_curFileIndex = 0;
+    m_curFileStart = 0;
     qint64 start = 0;
     for (qsizetype i = 0; i < m_segLengths.size(); ++i) {
         const qint64 end = start + m_segLengths.at(i);
@@ -178,6 +185,25 @@ void TMp3Player::PlayFromBar()
     if (m_fileList.isEmpty())
         return;
     LocateBarPos(m_listMode ? m_bar.thumb() + 1 : m_bar.thumb());
+    playLocated();
+}
+
+void TMp3Player::PlayFromPoint(qint64 ms)
+{
+    if (m_fileList.isEmpty())
+        return;
+    if (m_listMode) {
+        locatePoint(static_cast<double>(ms));
+    } else {
+        m_curFileIndex = 0;
+        m_curFileStart = 0;
+        m_curOffset = static_cast<int>(std::clamp<qint64>(ms, 0, m_totalLength));
+    }
+    playLocated();
+}
+
+void TMp3Player::playLocated()
+{
     if (m_curFileIndex >= m_fileList.size())
         return;
     // A point at the very end of a file plays on in the next one: the device would start the

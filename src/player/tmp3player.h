@@ -75,6 +75,10 @@ public:
     // A point at the end of a file that has a successor plays the successor from its beginning.
     // Does nothing on an empty timeline.
     void PlayFromBar();
+    // Plays from timeline point ms exactly (milliseconds from the start of the timeline) and
+    // enables the tick. A point on the boundary between two files plays the later one from its
+    // beginning.
+    void PlayFromPoint(qint64 ms);
     // Length of the audio file at path in milliseconds; 0 when it is missing, and 0 after the
     // " 打不开" box when it cannot be opened.
     int ProbeLength(const QString& path);
@@ -91,6 +95,10 @@ private:
     // on the bar, the side panel and the device (the first file open, stopped). Never plays.
     void LoadFileList(const QString& docName, const QStringList& files);
     void stopForLoad();
+    // Sets the located position to timeline point target (milliseconds, list mode).
+    void locatePoint(double target);
+    // Opens the located file, seeks to the located offset, plays and enables the tick.
+    void playLocated();
 
     MediaDevice& m_player;
     MediaDevice& m_probe;
