@@ -3,11 +3,13 @@
 #include "core/errorreport.h"
 #include "core/prompts.h"
 #include "library/librarypanel.h"
+#include "player/lengthmeasurer.h"
 #include "player/playercontrols.h"
 #include "player/playerview.h"
 #include "player/playerwidgets.h"
 #include "player/tmp3player.h"
 #include "player/tsegmenttrackbar.h"
+#include "playlists/lengthtable.h"
 #include "playlists/playlistdatabase.h"
 #include "playlists/topenlstfrm.h"
 #include "richtext/trichtextedit.h"
@@ -126,6 +128,7 @@ TForm1::TForm1(Prompts& prompts, const QString& programDir, const QString& datab
     MediaDevices made = devices();
     MediaPlayer1 = std::move(made.player);
     MediaPlayer2 = std::move(made.probe);
+    m_probes = std::move(made.probes);
 
     buildMenus();
     buildLayout();
@@ -207,9 +210,15 @@ void TForm1::FormCreate()
     Label7->setText(positionText(TrackBar->value(), 0));
 
     // 8. The timeline player and the handlers that drive it.
-    m_playerView = new PlayerWidgets({ Label6, Label7, LblFileLst, ListBox1, Timer2 }, this);
+    m_playerView
+        = new PlayerWidgets({ Label6, Label7, LblFileLst, ListBox1, Timer2, StatusBar1 }, this);
     Mp3Player = std::make_unique<TMp3Player>(
         *MediaPlayer1, *MediaPlayer2, *TrackBar, *m_playerView, m_prompts);
+    if (m_probes) {
+        m_lengthTable = std::make_unique<LengthTable>(*m_playlistDb);
+        m_measurer = std::make_unique<LengthMeasurer>(m_probes, m_lengthTable.get());
+        Mp3Player->setMeasurer(m_measurer.get());
+    }
     // Opening a document (a file or a playlist) is announced by the player: the transcript
     // panes follow it.
     m_englishEditor = std::make_unique<TranscriptEditorOver<TRichTextEdit>>(*RichTextEdit3);

@@ -29,6 +29,8 @@ class QWidget;
 
 namespace ecolvar {
 
+class LengthMeasurer;
+class LengthTable;
 class LibraryPanel;
 class PlayerControls;
 class PlayerWidgets;
@@ -42,10 +44,13 @@ class TranscriptPanes;
 class TSegmentTrackBar;
 
 // The two media devices of the window: the one that plays the timeline, and the one that only
-// measures file lengths and never opens the audio output.
+// measures file lengths and never opens the audio output. With probes, loads measure lengths on a
+// worker thread, each run with a probe of its own made by it; without, the probe measures them
+// before a load returns.
 struct MediaDevices {
     std::unique_ptr<MediaDevice> player;
     std::unique_ptr<MediaDevice> probe;
+    std::function<std::unique_ptr<MediaDevice>()> probes;
 };
 using MediaDeviceFactory = std::function<MediaDevices()>;
 
@@ -222,6 +227,9 @@ private:
     QString m_libraryDir;
     std::unique_ptr<PlaylistDatabase> m_playlistDb;
     std::unique_ptr<PlayingList> m_playingList;
+    std::function<std::unique_ptr<MediaDevice>()> m_probes;
+    std::unique_ptr<LengthTable> m_lengthTable;
+    std::unique_ptr<LengthMeasurer> m_measurer;
     QtFilePicker m_filePicker;
     // The transcript panes' logic over the two editors.
     std::unique_ptr<TranscriptEditor> m_englishEditor;
