@@ -153,9 +153,9 @@ int formatStyleNo(const QTextCharFormat& format)
     return format.intProperty(rvfpStyleNo);
 }
 
-qint64 formatItemId(const QTextCharFormat& format)
+int formatItemId(const QTextCharFormat& format)
 {
-    return format.property(rvfpItemId).toLongLong();
+    return format.intProperty(rvfpItemId);
 }
 
 std::optional<QString> formatTag(const QTextCharFormat& format)
@@ -180,7 +180,7 @@ bool sameItem(const QTextCharFormat& a, const QTextCharFormat& b)
         && formatStyleNo(a) == formatStyleNo(b) && formatTag(a) == formatTag(b);
 }
 
-QTextCharFormat withId(QTextCharFormat format, qint64 id)
+QTextCharFormat withId(QTextCharFormat format, int id)
 {
     format.setProperty(rvfpItemId, id);
     return format;
@@ -237,24 +237,32 @@ void RVTextDocument::setStyle(TRVStyle style)
 
 void RVTextDocument::applyLook(QTextCharFormat& format, int styleNo) const
 {
+    // Properties at Qt's defaults are left out: every item has a format of its own, and a
+    // shorter one keeps a large document small.
+    auto set = [&format](int property, const QVariant& value, bool wanted) {
+        if (wanted)
+            format.setProperty(property, value);
+        else
+            format.clearProperty(property);
+    };
     const TFontInfo style = m_style.TextStyles.value(styleNo);
     format.setFontFamilies(QStringList { style.FontName } + cjkFallbackFamilies());
     format.setFontPointSize(style.Size > 0 ? style.Size : 10);
-    format.setFontWeight(style.Style & fsBold ? QFont::Bold : QFont::Normal);
-    format.setFontItalic(style.Style & fsItalic);
-    format.setFontUnderline(style.Style & fsUnderline);
-    format.setFontStrikeOut(style.Style & fsStrikeOut);
-    format.setFontOverline(style.StyleEx & 1);
-    format.setFontCapitalization(style.StyleEx & 2 ? QFont::AllUppercase : QFont::MixedCase);
+    set(QTextFormat::FontWeight, int(QFont::Bold), style.Style & fsBold);
+    set(QTextFormat::FontItalic, true, style.Style & fsItalic);
+    set(QTextFormat::TextUnderlineStyle, int(QTextCharFormat::SingleUnderline),
+        style.Style & fsUnderline);
+    format.clearProperty(QTextFormat::FontUnderline);
+    set(QTextFormat::FontStrikeOut, true, style.Style & fsStrikeOut);
+    set(QTextFormat::FontOverline, true, style.StyleEx & 1);
+    set(QTextFormat::FontCapitalization, int(QFont::AllUppercase), style.StyleEx & 2);
     format.setForeground(toQColor(style.Color));
-    if (const QColor back = toQColor(style.BackColor); back.isValid())
-        format.setBackground(back);
-    else
-        format.clearBackground();
-    format.setBaselineOffset(style.VShift);
-    format.setFontStretch(style.CharScale != 100 ? style.CharScale : 0);
-    format.setFontLetterSpacingType(QFont::AbsoluteSpacing);
-    format.setFontLetterSpacing(style.CharSpacing);
+    const QColor back = toQColor(style.BackColor);
+    set(QTextFormat::BackgroundBrush, QBrush(back), back.isValid());
+    set(QTextFormat::TextBaselineOffset, qreal(style.VShift), style.VShift != 0);
+    set(QTextFormat::FontStretch, style.CharScale, style.CharScale != 100 && style.CharScale > 0);
+    set(QTextFormat::FontLetterSpacingType, int(QFont::AbsoluteSpacing), style.CharSpacing != 0);
+    set(QTextFormat::FontLetterSpacing, qreal(style.CharSpacing), style.CharSpacing != 0);
 }
 
 QTextCharFormat RVTextDocument::newTextFormat(int styleNo)
@@ -319,7 +327,7 @@ QImage RVTextDocument::placeholderPicture()
     return image;
 }
 
-QTextCharFormat RVTextDocument::itemFormat(const RVItem& item, qint64 id)
+QTextCharFormat RVTextDocument::itemFormat(const RVItem& item, int id, int paraNo)
 {
     QTextCharFormat format;
     if (item.isText()) {
@@ -346,8 +354,17 @@ QTextCharFormat RVTextDocument::itemFormat(const RVItem& item, qint64 id)
         format.setProperty(rvfpKind, item.Kind);
         format.setProperty(rvfpRecord, QVariant::fromValue(item.Record));
     }
-    format.setProperty(rvfpOptions, int(item.Options));
-    format.setProperty(rvfpParaNo, item.ParaNo);
+    // The option bits and paragraph field follow from the item's place in the document; they
+    // are kept only where they say more (the Unicode bit is the writer's business).
+    const int placeBits = item.Options & ~rvioUnicode;
+    const bool plain = item.continuesParagraph()
+        ? placeBits == rvioSameAsPrev
+        : (item.Options & rvioBR ? placeBits == rvioBR && item.ParaNo == paraNo
+                                  : placeBits == 0 || placeBits == rvioPageBreakBefore);
+    if (!plain) {
+        format.setProperty(rvfpOptions, int(item.Options));
+        format.setProperty(rvfpParaNo, item.ParaNo);
+    }
     if (item.Tag)
         format.setProperty(rvfpTag, *item.Tag);
     if (!item.Hint.isEmpty())
@@ -368,6 +385,7 @@ void RVTextDocument::insertItems(QTextCursor& c, const QList<RVItem>& items, boo
     const RVItem* lineOwner = nullptr;
     Role ownerRole = Role::Continues;
     bool first = true; // nothing inserted yet
+    int paraNo = c.blockFormat().intProperty(rvfpBlockParaNo);
     for (qsizetype i = 0; i < items.size(); ++i) {
         const RVItem& item = items[i];
         Role role = modelRole(item);
@@ -386,10 +404,12 @@ void RVTextDocument::insertItems(QTextCursor& c, const QList<RVItem>& items, boo
         const RVItem& owner = lineOwner ? *lineOwner : item;
         const Role lineRole = lineOwner ? ownerRole : role;
         lineOwner = nullptr;
-        const QTextCharFormat format = itemFormat(item, newItemId());
+        if (lineRole == Role::ParagraphStart)
+            paraNo = qMax(owner.ParaNo, 0);
+        const QTextCharFormat format = itemFormat(item, newItemId(), paraNo);
         const QTextCharFormat lineFormat = item.isText() ? format : newTextFormat(0);
         if (lineRole == Role::ParagraphStart) {
-            QTextBlockFormat para = paragraphFormat(qMax(owner.ParaNo, 0));
+            QTextBlockFormat para = paragraphFormat(paraNo);
             if (owner.Options & rvioPageBreakBefore)
                 para.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
             if (first && atStart) {
@@ -857,13 +877,13 @@ int RVTextDocument::paraStyleFor(const QTextBlockFormat& format)
 
 void RVTextDocument::fixInserted(QTextCursor& cursor, int from, int to)
 {
-    QSet<qint64> seen;
+    QSet<int> seen;
     const QTextBlock last = m_document->findBlock(to);
     for (QTextBlock block = m_document->findBlock(from); block.isValid(); block = block.next()) {
         if (!block.blockFormat().hasProperty(rvfpBlockParaNo))
             QTextCursor(block).setBlockFormat(paragraphFormat(paraStyleFor(block.blockFormat())));
         for (const RVItemSpan& span : blockItems(block)) {
-            const qint64 id = formatItemId(span.Format);
+            const int id = formatItemId(span.Format);
             const bool foreign = !span.Object && !span.Format.hasProperty(rvfpStyleNo);
             if (!foreign && id != 0 && !seen.contains(id)) {
                 seen.insert(id);

@@ -54,10 +54,10 @@ protected:
     // Every item's id differs from every other's.
     void expectIdsUnique()
     {
-        QList<qint64> ids;
+        QList<int> ids;
         for (qsizetype i = 0; i < edit.richDocument().itemCount(); ++i)
             ids.append(formatItemId(edit.richDocument().item(i)->Format));
-        QList<qint64> sorted = ids;
+        QList<int> sorted = ids;
         std::sort(sorted.begin(), sorted.end());
         EXPECT_EQ(std::adjacent_find(sorted.cbegin(), sorted.cend()), sorted.cend())
             << items().toStdString();
