@@ -123,11 +123,13 @@ void peer(const QString& path)
     std::printf("  peer    setPlainText + layout %8.1f ms  memory +%6.1f MB  %s\n", ms,
         (rssKB() - before) / 1e3, laidOut(edit) ? "laid out" : "NOT laid out");
     QTextDocument* peerDoc = edit.document();
-    const double atEnd = keyPress(edit, [&] { return peerDoc->characterCount() - 1; }, 20);
+    const double atEnd = keyPress(
+        edit, [&] { return peerDoc->characterCount() - 1; }, 20);
     const int middle = peerDoc->findBlockByNumber(peerDoc->blockCount() / 2).position() + 10;
-    const double inMiddle = keyPress(edit, [&] { return middle; }, 20);
-    std::printf("  peer    key press at the end %6.2f ms, in the middle %6.2f ms\n", atEnd,
-        inMiddle);
+    const double inMiddle = keyPress(
+        edit, [&] { return middle; }, 20);
+    std::printf(
+        "  peer    key press at the end %6.2f ms, in the middle %6.2f ms\n", atEnd, inMiddle);
 }
 
 void editor(const QString& path, const QString& out)
@@ -148,9 +150,11 @@ void editor(const QString& path, const QString& out)
         ok ? "" : "LOAD FAILED ", laidOut(edit) ? "laid out" : "NOT laid out");
 
     QTextDocument* doc = edit.document();
-    const double atEnd = keyPress(edit, [&] { return doc->characterCount() - 1; }, 20);
+    const double atEnd = keyPress(
+        edit, [&] { return doc->characterCount() - 1; }, 20);
     const int middle = doc->findBlockByNumber(doc->blockCount() / 2).position() + 10;
-    const double inMiddle = keyPress(edit, [&] { return middle; }, 20);
+    const double inMiddle = keyPress(
+        edit, [&] { return middle; }, 20);
     double styleMs = 0;
     for (int i = 0; i < 10; ++i) {
         const QTextBlock block = doc->findBlockByNumber(doc->blockCount() / 2 + i);
@@ -201,8 +205,8 @@ int main(int argc, char* argv[])
     for (int megabytes : sizes) {
         const QString path = dir.filePath(u"bench%1.eng"_s.arg(megabytes));
         inChild([&] {
-            SaveDocumentFile(path, makeDocument(qint64(megabytes) * 1000 * 1000),
-                englishPaneStyle());
+            SaveDocumentFile(
+                path, makeDocument(qint64(megabytes) * 1000 * 1000), englishPaneStyle());
         });
         std::printf("%.1f MB transcript\n", QFileInfo(path).size() / 1e6);
         inChild([&] { peer(path); });

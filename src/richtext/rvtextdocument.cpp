@@ -360,7 +360,7 @@ QTextCharFormat RVTextDocument::itemFormat(const RVItem& item, int id, int paraN
     const bool plain = item.continuesParagraph()
         ? placeBits == rvioSameAsPrev
         : (item.Options & rvioBR ? placeBits == rvioBR && item.ParaNo == paraNo
-                                  : placeBits == 0 || placeBits == rvioPageBreakBefore);
+                                 : placeBits == 0 || placeBits == rvioPageBreakBefore);
     if (!plain) {
         format.setProperty(rvfpOptions, int(item.Options));
         format.setProperty(rvfpParaNo, item.ParaNo);
@@ -512,8 +512,8 @@ QList<RVItemSpan> RVTextDocument::blockItems(const QTextBlock& block) const
     return spans;
 }
 
-RVItem RVTextDocument::spanItem(
-    const RVItemSpan& span, int from, int to, Role role, const QTextBlock& block) const
+RVItem RVTextDocument::spanItem(const RVItemSpan& span, int from, int to, Role role,
+    const QTextBlock& block, const QString& blockText) const
 {
     const QTextCharFormat& f = span.Format;
     RVItem item;
@@ -524,7 +524,7 @@ RVItem RVTextDocument::spanItem(
         item.Record = f.property(rvfpRecord).value<RVRecordPtr>();
     } else {
         item.StyleNo = formatStyleNo(f);
-        item.Text = block.text().mid(from - block.position(), to - from);
+        item.Text = blockText.mid(from - block.position(), to - from);
         if (const QString hint = f.stringProperty(rvfpHint); !hint.isEmpty())
             item.Hint = hint;
     }
@@ -586,6 +586,7 @@ RVDocument RVTextDocument::contents(int from, int to) const
     for (QTextBlock block = m_document->findBlock(from); block.isValid() && block.position() < to;
          block = block.next()) {
         const QList<RVItemSpan> spans = blockItems(block);
+        const QString blockText = block.text();
         bool firstOfBlock = true;
         for (const RVItemSpan& span : spans) {
             const int a = qMax(span.Start, from);
@@ -599,7 +600,7 @@ RVDocument RVTextDocument::contents(int from, int to) const
                 role = Role::ParagraphStart;
             else if (span.LineStart && a == span.Start && span.Start - 1 >= from)
                 role = Role::LineStart;
-            doc.Items.append(spanItem(span, a, span.Object ? span.End : b, role, block));
+            doc.Items.append(spanItem(span, a, span.Object ? span.End : b, role, block, blockText));
             firstOfBlock = false;
         }
     }
@@ -641,9 +642,16 @@ std::optional<RVItemSpan> RVTextDocument::item(qsizetype index) const
 {
     if (index < 0)
         return std::nullopt;
-    const int lastBlock = m_document->blockCount() - 1;
-    firstItemOfBlock(lastBlock);
+    // Count the items of the blocks only as far as the one that holds index.
+    firstItemOfBlock(0);
+    QTextBlock block = m_document->findBlockByNumber(int(m_itemsBefore.size()) - 1);
+    while (m_itemsBefore.last() <= index && block.isValid()) {
+        m_itemsBefore.append(m_itemsBefore.last() + blockItems(block).size());
+        block = block.next();
+    }
     const auto it = std::upper_bound(m_itemsBefore.cbegin(), m_itemsBefore.cend(), index);
+    if (it == m_itemsBefore.cend())
+        return std::nullopt;
     const int blockNumber = int(it - m_itemsBefore.cbegin()) - 1;
     const QList<RVItemSpan> spans = blockItems(m_document->findBlockByNumber(blockNumber));
     const qsizetype local = index - m_itemsBefore[blockNumber];
@@ -784,6 +792,7 @@ void RVTextDocument::applyStyle(QTextCursor& cursor, int styleNo)
         }
         joinNeighbours(block, s, e);
     }
+    invalidateFrom(s);
     cursor.endEditBlock();
 }
 
@@ -823,6 +832,7 @@ void RVTextDocument::setItemTag(
         format.clearProperty(rvfpTag);
     cursor.beginEditBlock();
     setSpanFormat(*span, format);
+    invalidateFrom(span->Start);
     cursor.endEditBlock();
 }
 
@@ -877,6 +887,7 @@ int RVTextDocument::paraStyleFor(const QTextBlockFormat& format)
 
 void RVTextDocument::fixInserted(QTextCursor& cursor, int from, int to)
 {
+    invalidateFrom(from);
     QSet<int> seen;
     const QTextBlock last = m_document->findBlock(to);
     for (QTextBlock block = m_document->findBlock(from); block.isValid(); block = block.next()) {

@@ -150,8 +150,8 @@ private:
     // The format of item in a paragraph of style paraNo.
     QTextCharFormat itemFormat(const RVItem& item, int id, int paraNo);
     void insertItems(QTextCursor& cursor, const QList<RVItem>& items, bool atStart);
-    RVItem spanItem(
-        const RVItemSpan& span, int from, int to, Role role, const QTextBlock& block) const;
+    RVItem spanItem(const RVItemSpan& span, int from, int to, Role role, const QTextBlock& block,
+        const QString& blockText) const;
     RVItemSpan spanAt(int position, qsizetype* localIndex) const;
     void setRange(int from, int to, const QTextCharFormat& format);
     void setSpanFormat(const RVItemSpan& span, const QTextCharFormat& format);
@@ -164,7 +164,9 @@ private:
     QMetaObject::Connection m_changes;
     TRVStyle m_style;
     int m_lastId = 0;
-    // Item counts summed over the blocks before each block, valid for the first entries.
+    // Item counts summed over the blocks before each block, for the first blocks. Cut back at
+    // every change; the document signals changes only when its outermost edit block closes,
+    // so the edits made here cut it back themselves.
     mutable QList<qsizetype> m_itemsBefore;
 };
 
