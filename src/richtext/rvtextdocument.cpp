@@ -45,7 +45,9 @@ QColor systemColorValue(int index)
     }
 }
 
-QColor toQColor(TColor color)
+} // namespace
+
+QColor qColor(TColor color)
 {
     if (color == clNone || color == clDefault)
         return {};
@@ -54,6 +56,8 @@ QColor toQColor(TColor color)
         return systemColorValue(int(value & 0xFFu));
     return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
 }
+
+namespace {
 
 TColor fromQColor(const QColor& color)
 {
@@ -256,8 +260,8 @@ void RVTextDocument::applyLook(QTextCharFormat& format, int styleNo) const
     set(QTextFormat::FontStrikeOut, true, style.Style & fsStrikeOut);
     set(QTextFormat::FontOverline, true, style.StyleEx & 1);
     set(QTextFormat::FontCapitalization, int(QFont::AllUppercase), style.StyleEx & 2);
-    format.setForeground(toQColor(style.Color));
-    const QColor back = toQColor(style.BackColor);
+    format.setForeground(qColor(style.Color));
+    const QColor back = qColor(style.BackColor);
     set(QTextFormat::BackgroundBrush, QBrush(back), back.isValid());
     set(QTextFormat::TextBaselineOffset, qreal(style.VShift), style.VShift != 0);
     set(QTextFormat::FontStretch, style.CharScale, style.CharScale != 100 && style.CharScale > 0);
@@ -302,7 +306,7 @@ QTextBlockFormat RVTextDocument::paragraphFormat(int paraNo) const
         format.setLineHeight(para.LineSpacing, QTextBlockFormat::LineDistanceHeight);
     else if (para.LineSpacing != 100)
         format.setLineHeight(para.LineSpacing, QTextBlockFormat::ProportionalHeight);
-    if (const QColor back = toQColor(para.Background.Color); back.isValid())
+    if (const QColor back = qColor(para.Background.Color); back.isValid())
         format.setBackground(back);
     if (para.Options & 1) // no wrap
         format.setNonBreakableLines(true);
@@ -862,7 +866,15 @@ int RVTextDocument::textStyleFor(const QTextCharFormat& format)
             && !s.Jump && s.StyleEx == 0)
             return int(i);
     }
-    m_style.TextStyles.append(wanted);
+    return addTextStyle(wanted);
+}
+
+int RVTextDocument::addTextStyle(const TFontInfo& style)
+{
+    const qsizetype found = m_style.TextStyles.indexOf(style);
+    if (found >= 0)
+        return int(found);
+    m_style.TextStyles.append(style);
     return int(m_style.TextStyles.size() - 1);
 }
 

@@ -138,6 +138,8 @@ public:
     // format's alignment; for rich text from outside.
     int textStyleFor(const QTextCharFormat& format);
     int paraStyleFor(const QTextBlockFormat& format);
+    // The number of the text style equal to style, added to the sheet when there is none.
+    int addTextStyle(const TFontInfo& style);
     // The picture drawn where a picture's data cannot be shown.
     static QImage placeholderPicture();
 
@@ -169,6 +171,10 @@ private:
     // so the edits made here cut it back themselves.
     mutable QList<qsizetype> m_itemsBefore;
 };
+
+// A stored colour as Qt shows it (system colours as on a light desktop theme); invalid for
+// clNone and clDefault.
+QColor qColor(TColor color);
 
 // The model's data read from an item's character format.
 int formatStyleNo(const QTextCharFormat& format);
