@@ -45,7 +45,9 @@ QColor systemColorValue(int index)
     }
 }
 
-QColor toQColor(TColor color)
+} // namespace
+
+QColor qColor(TColor color)
 {
     if (color == clNone || color == clDefault)
         return {};
@@ -54,6 +56,8 @@ QColor toQColor(TColor color)
         return systemColorValue(int(value & 0xFFu));
     return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
 }
+
+namespace {
 
 TColor fromQColor(const QColor& color)
 {
@@ -153,9 +157,9 @@ int formatStyleNo(const QTextCharFormat& format)
     return format.intProperty(rvfpStyleNo);
 }
 
-qint64 formatItemId(const QTextCharFormat& format)
+int formatItemId(const QTextCharFormat& format)
 {
-    return format.property(rvfpItemId).toLongLong();
+    return format.intProperty(rvfpItemId);
 }
 
 std::optional<QString> formatTag(const QTextCharFormat& format)
@@ -180,7 +184,7 @@ bool sameItem(const QTextCharFormat& a, const QTextCharFormat& b)
         && formatStyleNo(a) == formatStyleNo(b) && formatTag(a) == formatTag(b);
 }
 
-QTextCharFormat withId(QTextCharFormat format, qint64 id)
+QTextCharFormat withId(QTextCharFormat format, int id)
 {
     format.setProperty(rvfpItemId, id);
     return format;
@@ -237,24 +241,32 @@ void RVTextDocument::setStyle(TRVStyle style)
 
 void RVTextDocument::applyLook(QTextCharFormat& format, int styleNo) const
 {
+    // Properties at Qt's defaults are left out: every item has a format of its own, and a
+    // shorter one keeps a large document small.
+    auto set = [&format](int property, const QVariant& value, bool wanted) {
+        if (wanted)
+            format.setProperty(property, value);
+        else
+            format.clearProperty(property);
+    };
     const TFontInfo style = m_style.TextStyles.value(styleNo);
     format.setFontFamilies(QStringList { style.FontName } + cjkFallbackFamilies());
     format.setFontPointSize(style.Size > 0 ? style.Size : 10);
-    format.setFontWeight(style.Style & fsBold ? QFont::Bold : QFont::Normal);
-    format.setFontItalic(style.Style & fsItalic);
-    format.setFontUnderline(style.Style & fsUnderline);
-    format.setFontStrikeOut(style.Style & fsStrikeOut);
-    format.setFontOverline(style.StyleEx & 1);
-    format.setFontCapitalization(style.StyleEx & 2 ? QFont::AllUppercase : QFont::MixedCase);
-    format.setForeground(toQColor(style.Color));
-    if (const QColor back = toQColor(style.BackColor); back.isValid())
-        format.setBackground(back);
-    else
-        format.clearBackground();
-    format.setBaselineOffset(style.VShift);
-    format.setFontStretch(style.CharScale != 100 ? style.CharScale : 0);
-    format.setFontLetterSpacingType(QFont::AbsoluteSpacing);
-    format.setFontLetterSpacing(style.CharSpacing);
+    set(QTextFormat::FontWeight, int(QFont::Bold), style.Style & fsBold);
+    set(QTextFormat::FontItalic, true, style.Style & fsItalic);
+    set(QTextFormat::TextUnderlineStyle, int(QTextCharFormat::SingleUnderline),
+        style.Style & fsUnderline);
+    format.clearProperty(QTextFormat::FontUnderline);
+    set(QTextFormat::FontStrikeOut, true, style.Style & fsStrikeOut);
+    set(QTextFormat::FontOverline, true, style.StyleEx & 1);
+    set(QTextFormat::FontCapitalization, int(QFont::AllUppercase), style.StyleEx & 2);
+    format.setForeground(qColor(style.Color));
+    const QColor back = qColor(style.BackColor);
+    set(QTextFormat::BackgroundBrush, QBrush(back), back.isValid());
+    set(QTextFormat::TextBaselineOffset, qreal(style.VShift), style.VShift != 0);
+    set(QTextFormat::FontStretch, style.CharScale, style.CharScale != 100 && style.CharScale > 0);
+    set(QTextFormat::FontLetterSpacingType, int(QFont::AbsoluteSpacing), style.CharSpacing != 0);
+    set(QTextFormat::FontLetterSpacing, qreal(style.CharSpacing), style.CharSpacing != 0);
 }
 
 QTextCharFormat RVTextDocument::newTextFormat(int styleNo)
@@ -294,7 +306,7 @@ QTextBlockFormat RVTextDocument::paragraphFormat(int paraNo) const
         format.setLineHeight(para.LineSpacing, QTextBlockFormat::LineDistanceHeight);
     else if (para.LineSpacing != 100)
         format.setLineHeight(para.LineSpacing, QTextBlockFormat::ProportionalHeight);
-    if (const QColor back = toQColor(para.Background.Color); back.isValid())
+    if (const QColor back = qColor(para.Background.Color); back.isValid())
         format.setBackground(back);
     if (para.Options & 1) // no wrap
         format.setNonBreakableLines(true);
@@ -319,7 +331,7 @@ QImage RVTextDocument::placeholderPicture()
     return image;
 }
 
-QTextCharFormat RVTextDocument::itemFormat(const RVItem& item, qint64 id)
+QTextCharFormat RVTextDocument::itemFormat(const RVItem& item, int id, int paraNo)
 {
     QTextCharFormat format;
     if (item.isText()) {
@@ -346,8 +358,17 @@ QTextCharFormat RVTextDocument::itemFormat(const RVItem& item, qint64 id)
         format.setProperty(rvfpKind, item.Kind);
         format.setProperty(rvfpRecord, QVariant::fromValue(item.Record));
     }
-    format.setProperty(rvfpOptions, int(item.Options));
-    format.setProperty(rvfpParaNo, item.ParaNo);
+    // The option bits and paragraph field follow from the item's place in the document; they
+    // are kept only where they say more (the Unicode bit is the writer's business).
+    const int placeBits = item.Options & ~rvioUnicode;
+    const bool plain = item.continuesParagraph()
+        ? placeBits == rvioSameAsPrev
+        : (item.Options & rvioBR ? placeBits == rvioBR && item.ParaNo == paraNo
+                                 : placeBits == 0 || placeBits == rvioPageBreakBefore);
+    if (!plain) {
+        format.setProperty(rvfpOptions, int(item.Options));
+        format.setProperty(rvfpParaNo, item.ParaNo);
+    }
     if (item.Tag)
         format.setProperty(rvfpTag, *item.Tag);
     if (!item.Hint.isEmpty())
@@ -368,6 +389,7 @@ void RVTextDocument::insertItems(QTextCursor& c, const QList<RVItem>& items, boo
     const RVItem* lineOwner = nullptr;
     Role ownerRole = Role::Continues;
     bool first = true; // nothing inserted yet
+    int paraNo = c.blockFormat().intProperty(rvfpBlockParaNo);
     for (qsizetype i = 0; i < items.size(); ++i) {
         const RVItem& item = items[i];
         Role role = modelRole(item);
@@ -386,10 +408,12 @@ void RVTextDocument::insertItems(QTextCursor& c, const QList<RVItem>& items, boo
         const RVItem& owner = lineOwner ? *lineOwner : item;
         const Role lineRole = lineOwner ? ownerRole : role;
         lineOwner = nullptr;
-        const QTextCharFormat format = itemFormat(item, newItemId());
+        if (lineRole == Role::ParagraphStart)
+            paraNo = qMax(owner.ParaNo, 0);
+        const QTextCharFormat format = itemFormat(item, newItemId(), paraNo);
         const QTextCharFormat lineFormat = item.isText() ? format : newTextFormat(0);
         if (lineRole == Role::ParagraphStart) {
-            QTextBlockFormat para = paragraphFormat(qMax(owner.ParaNo, 0));
+            QTextBlockFormat para = paragraphFormat(paraNo);
             if (owner.Options & rvioPageBreakBefore)
                 para.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
             if (first && atStart) {
@@ -492,8 +516,8 @@ QList<RVItemSpan> RVTextDocument::blockItems(const QTextBlock& block) const
     return spans;
 }
 
-RVItem RVTextDocument::spanItem(
-    const RVItemSpan& span, int from, int to, Role role, const QTextBlock& block) const
+RVItem RVTextDocument::spanItem(const RVItemSpan& span, int from, int to, Role role,
+    const QTextBlock& block, const QString& blockText) const
 {
     const QTextCharFormat& f = span.Format;
     RVItem item;
@@ -504,7 +528,7 @@ RVItem RVTextDocument::spanItem(
         item.Record = f.property(rvfpRecord).value<RVRecordPtr>();
     } else {
         item.StyleNo = formatStyleNo(f);
-        item.Text = block.text().mid(from - block.position(), to - from);
+        item.Text = blockText.mid(from - block.position(), to - from);
         if (const QString hint = f.stringProperty(rvfpHint); !hint.isEmpty())
             item.Hint = hint;
     }
@@ -566,6 +590,7 @@ RVDocument RVTextDocument::contents(int from, int to) const
     for (QTextBlock block = m_document->findBlock(from); block.isValid() && block.position() < to;
          block = block.next()) {
         const QList<RVItemSpan> spans = blockItems(block);
+        const QString blockText = block.text();
         bool firstOfBlock = true;
         for (const RVItemSpan& span : spans) {
             const int a = qMax(span.Start, from);
@@ -579,7 +604,7 @@ RVDocument RVTextDocument::contents(int from, int to) const
                 role = Role::ParagraphStart;
             else if (span.LineStart && a == span.Start && span.Start - 1 >= from)
                 role = Role::LineStart;
-            doc.Items.append(spanItem(span, a, span.Object ? span.End : b, role, block));
+            doc.Items.append(spanItem(span, a, span.Object ? span.End : b, role, block, blockText));
             firstOfBlock = false;
         }
     }
@@ -621,9 +646,16 @@ std::optional<RVItemSpan> RVTextDocument::item(qsizetype index) const
 {
     if (index < 0)
         return std::nullopt;
-    const int lastBlock = m_document->blockCount() - 1;
-    firstItemOfBlock(lastBlock);
+    // Count the items of the blocks only as far as the one that holds index.
+    firstItemOfBlock(0);
+    QTextBlock block = m_document->findBlockByNumber(int(m_itemsBefore.size()) - 1);
+    while (m_itemsBefore.last() <= index && block.isValid()) {
+        m_itemsBefore.append(m_itemsBefore.last() + blockItems(block).size());
+        block = block.next();
+    }
     const auto it = std::upper_bound(m_itemsBefore.cbegin(), m_itemsBefore.cend(), index);
+    if (it == m_itemsBefore.cend())
+        return std::nullopt;
     const int blockNumber = int(it - m_itemsBefore.cbegin()) - 1;
     const QList<RVItemSpan> spans = blockItems(m_document->findBlockByNumber(blockNumber));
     const qsizetype local = index - m_itemsBefore[blockNumber];
@@ -764,6 +796,7 @@ void RVTextDocument::applyStyle(QTextCursor& cursor, int styleNo)
         }
         joinNeighbours(block, s, e);
     }
+    invalidateFrom(s);
     cursor.endEditBlock();
 }
 
@@ -803,6 +836,7 @@ void RVTextDocument::setItemTag(
         format.clearProperty(rvfpTag);
     cursor.beginEditBlock();
     setSpanFormat(*span, format);
+    invalidateFrom(span->Start);
     cursor.endEditBlock();
 }
 
@@ -832,7 +866,15 @@ int RVTextDocument::textStyleFor(const QTextCharFormat& format)
             && !s.Jump && s.StyleEx == 0)
             return int(i);
     }
-    m_style.TextStyles.append(wanted);
+    return addTextStyle(wanted);
+}
+
+int RVTextDocument::addTextStyle(const TFontInfo& style)
+{
+    const qsizetype found = m_style.TextStyles.indexOf(style);
+    if (found >= 0)
+        return int(found);
+    m_style.TextStyles.append(style);
     return int(m_style.TextStyles.size() - 1);
 }
 
@@ -857,13 +899,14 @@ int RVTextDocument::paraStyleFor(const QTextBlockFormat& format)
 
 void RVTextDocument::fixInserted(QTextCursor& cursor, int from, int to)
 {
-    QSet<qint64> seen;
+    invalidateFrom(from);
+    QSet<int> seen;
     const QTextBlock last = m_document->findBlock(to);
     for (QTextBlock block = m_document->findBlock(from); block.isValid(); block = block.next()) {
         if (!block.blockFormat().hasProperty(rvfpBlockParaNo))
             QTextCursor(block).setBlockFormat(paragraphFormat(paraStyleFor(block.blockFormat())));
         for (const RVItemSpan& span : blockItems(block)) {
-            const qint64 id = formatItemId(span.Format);
+            const int id = formatItemId(span.Format);
             const bool foreign = !span.Object && !span.Format.hasProperty(rvfpStyleNo);
             if (!foreign && id != 0 && !seen.contains(id)) {
                 seen.insert(id);

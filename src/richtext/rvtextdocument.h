@@ -19,14 +19,17 @@ namespace ecolvar {
 enum RVFormatProperty : int {
     // Character formats of items.
     rvfpStyleNo = QTextFormat::UserProperty + 0x4500, // int, text style number
-    rvfpItemId, // qint64, unique per item: equal neighbours stay two items
+    rvfpItemId, // int, unique per item: equal neighbours stay two items (an int, which the
+    // format collection hashes by value)
     rvfpTag, // QString; the property is absent when the item has no tag
     rvfpHint, // QString, only when not empty
     rvfpCheckpoint, // RVCheckpointPtr, only when the item has one
     rvfpKind, // int, only for items that are not text (an RVRecordKind)
     rvfpRecord, // RVRecordPtr, items that are not text
-    rvfpOptions, // int, the option bits the item was loaded with
-    rvfpParaNo, // int, the paragraph field the item was loaded with
+    // The option bits and paragraph field the item was loaded with, where they say more than
+    // its place in the document.
+    rvfpOptions, // int
+    rvfpParaNo, // int
     // Block formats: the paragraph style number.
     rvfpBlockParaNo,
     // The root frame's format: the checkpoint after the last item.
@@ -127,7 +130,7 @@ public:
     QTextCharFormat typingFormat(const QTextCursor& cursor);
 
     // Formats.
-    qint64 newItemId() { return ++m_lastId; }
+    int newItemId() { return ++m_lastId; }
     // The format of a new text item of style styleNo with a fresh id and no tag.
     QTextCharFormat newTextFormat(int styleNo);
     QTextBlockFormat paragraphFormat(int paraNo) const;
@@ -135,6 +138,8 @@ public:
     // format's alignment; for rich text from outside.
     int textStyleFor(const QTextCharFormat& format);
     int paraStyleFor(const QTextBlockFormat& format);
+    // The number of the text style equal to style, added to the sheet when there is none.
+    int addTextStyle(const TFontInfo& style);
     // The picture drawn where a picture's data cannot be shown.
     static QImage placeholderPicture();
 
@@ -144,10 +149,11 @@ private:
 
     void applyLook(QTextCharFormat& format, int styleNo) const;
     QTextCharFormat restyled(const QTextCharFormat& format, int styleNo) const;
-    QTextCharFormat itemFormat(const RVItem& item, qint64 id);
+    // The format of item in a paragraph of style paraNo.
+    QTextCharFormat itemFormat(const RVItem& item, int id, int paraNo);
     void insertItems(QTextCursor& cursor, const QList<RVItem>& items, bool atStart);
-    RVItem spanItem(
-        const RVItemSpan& span, int from, int to, Role role, const QTextBlock& block) const;
+    RVItem spanItem(const RVItemSpan& span, int from, int to, Role role, const QTextBlock& block,
+        const QString& blockText) const;
     RVItemSpan spanAt(int position, qsizetype* localIndex) const;
     void setRange(int from, int to, const QTextCharFormat& format);
     void setSpanFormat(const RVItemSpan& span, const QTextCharFormat& format);
@@ -159,14 +165,20 @@ private:
     QTextDocument* m_document;
     QMetaObject::Connection m_changes;
     TRVStyle m_style;
-    qint64 m_lastId = 0;
-    // Item counts summed over the blocks before each block, valid for the first entries.
+    int m_lastId = 0;
+    // Item counts summed over the blocks before each block, for the first blocks. Cut back at
+    // every change; the document signals changes only when its outermost edit block closes,
+    // so the edits made here cut it back themselves.
     mutable QList<qsizetype> m_itemsBefore;
 };
 
+// A stored colour as Qt shows it (system colours as on a light desktop theme); invalid for
+// clNone and clDefault.
+QColor qColor(TColor color);
+
 // The model's data read from an item's character format.
 int formatStyleNo(const QTextCharFormat& format);
-qint64 formatItemId(const QTextCharFormat& format);
+int formatItemId(const QTextCharFormat& format);
 std::optional<QString> formatTag(const QTextCharFormat& format);
 
 } // namespace ecolvar

@@ -49,12 +49,9 @@ void TRichTextEdit::setStyle(TRVStyle style)
 
 void TRichTextEdit::applyPaneColor()
 {
-    const TColor color = m_doc.style().Color;
     QPalette p = palette();
-    const quint32 value = quint32(color);
-    if (color != clNone && color != clDefault && (value & 0xFF000000u) == 0) {
-        p.setColor(QPalette::Base,
-            QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF)));
+    if (const QColor color = qColor(m_doc.style().Color); color.isValid()) {
+        p.setColor(QPalette::Base, color);
         p.setColor(QPalette::Text, Qt::black);
     }
     setPalette(p);
@@ -64,7 +61,7 @@ bool TRichTextEdit::LoadDocumentFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        m_lastError = u"无法打开 %1：%2"_s.arg(path, file.errorString());
+        m_lastError = u"cannot open \"%1\": %2"_s.arg(path, file.errorString());
         return false;
     }
     const QByteArray bytes = file.readAll();
@@ -74,9 +71,9 @@ bool TRichTextEdit::LoadDocumentFile(const QString& path)
     QString error;
     const bool ok = read && readTranscript(bytes, doc, style, &error);
     if (!read)
-        error = u"无法读取 %1：%2"_s.arg(path, file.errorString());
+        error = u"cannot read \"%1\": %2"_s.arg(path, file.errorString());
     else if (!ok)
-        error = u"%1：%2"_s.arg(path, error);
+        error = u"\"%1\": %2"_s.arg(path, error);
     m_doc.clear();
     setStyle(std::move(style));
     m_doc.setContents(doc);
@@ -326,25 +323,12 @@ void TRichTextEdit::insertFromMimeData(const QMimeData* source)
                 source->data(QLatin1StringView(kTranscriptMimeType)), doc, pasted, nullptr)) {
             // Text styles travel by their look: the same number in the source's style sheet
             // may mean another style here.
-            TRVStyle own = m_doc.style();
-            bool added = false;
             for (RVItem& item : doc.Items) {
-                if (!item.isText())
-                    continue;
-                const TFontInfo& look = pasted.TextStyles.value(item.StyleNo);
-                const qsizetype found = own.TextStyles.indexOf(look);
-                if (found >= 0) {
-                    item.StyleNo = int(found);
-                } else {
-                    own.TextStyles.append(look);
-                    item.StyleNo = int(own.TextStyles.size() - 1);
-                    added = true;
-                }
-                if (!item.continuesParagraph() && item.ParaNo >= own.ParaStyles.size())
+                if (item.isText())
+                    item.StyleNo = m_doc.addTextStyle(pasted.TextStyles.value(item.StyleNo));
+                if (!item.continuesParagraph() && item.ParaNo >= Style().ParaStyles.size())
                     item.ParaNo = 0;
             }
-            if (added)
-                m_doc.setStyle(std::move(own));
             QTextCursor cursor = textCursor();
             m_doc.insertContents(cursor, doc);
             setTextCursor(cursor);

@@ -54,10 +54,10 @@ protected:
     // Every item's id differs from every other's.
     void expectIdsUnique()
     {
-        QList<qint64> ids;
+        QList<int> ids;
         for (qsizetype i = 0; i < edit.richDocument().itemCount(); ++i)
             ids.append(formatItemId(edit.richDocument().item(i)->Format));
-        QList<qint64> sorted = ids;
+        QList<int> sorted = ids;
         std::sort(sorted.begin(), sorted.end());
         EXPECT_EQ(std::adjacent_find(sorted.cbegin(), sorted.cend()), sorted.cend())
             << items().toStdString();
@@ -232,12 +232,17 @@ TEST_F(TRichTextEditTest, CopyAndPasteInsideTheProgramKeepStylesAndTags)
     EXPECT_TRUE(mime->hasHtml());
     EXPECT_TRUE(mime->hasFormat(QLatin1StringView(TRichTextEdit::kTranscriptMimeType)));
 
-    TRichTextEdit other(chinesePaneStyle());
-    other.ClearDocument();
+    // A pane whose style sheet lacks the annotation style gets it added, by its look.
+    TRVStyle plain = chinesePaneStyle();
+    plain.TextStyles.resize(1);
+    TRichTextEdit other(plain);
     other.insertPlainText(u"说 "_s);
     other.paste();
     EXPECT_EQ(describe(other.richDocument().contents()),
-        u"[0:说 ] [0:a ] [4:dialogue#first<kelmor>second]"_s);
+        u"[0:说 ] [0:a ] [1:dialogue#first<kelmor>second]"_s);
+    EXPECT_EQ(other.Style().TextStyles.value(1), englishPaneStyle().TextStyles[4]);
+    other.undo(); // the paste is one step, and the history before it stays
+    EXPECT_EQ(describe(other.richDocument().contents()), u"[0:说 ]"_s);
     // Pasted into the middle of an item, the item's two halves stay distinct.
     caretAt(find(u"travel"_s));
     edit.paste();
@@ -250,8 +255,9 @@ TEST_F(TRichTextEditTest, CopyAndPasteInsideTheProgramKeepStylesAndTags)
 TEST_F(TRichTextEditTest, RichTextFromOutsideAddsTheStylesItNeedsAndTheyAreSaved)
 {
     auto mime = new QMimeData;
-    mime->setHtml(u"<p>from <span style=\"font-family:'Courier New'; font-size:14pt; "
-                  "font-weight:700; color:#ff0000\">outside</span></p>"_s);
+    mime->setHtml(
+        u"<p>from <span style=\"font-family:'Courier New'; font-size:14pt; "
+        "font-weight:700; color:#ff0000\">outside</span></p><p align=\"right\">right</p>"_s);
     QApplication::clipboard()->setMimeData(mime);
     caretAt(edit.document()->characterCount() - 1);
     edit.paste();
@@ -262,6 +268,8 @@ TEST_F(TRichTextEditTest, RichTextFromOutsideAddsTheStylesItNeedsAndTheyAreSaved
     EXPECT_EQ(added.Size, 14);
     EXPECT_EQ(added.Style, quint32(fsBold));
     EXPECT_EQ(added.Color, rgbColor(255, 0, 0));
+    ASSERT_EQ(style.ParaStyles.size(), 3);
+    EXPECT_EQ(style.ParaStyles[2].Alignment, rvaRight);
     expectIdsUnique();
 
     const QString out = dir.filePath(u"pasted.eng"_s);
@@ -269,10 +277,14 @@ TEST_F(TRichTextEditTest, RichTextFromOutsideAddsTheStylesItNeedsAndTheyAreSaved
     RVDocument doc;
     TRVStyle read = englishPaneStyle();
     ASSERT_TRUE(LoadDocumentFile(out, doc, read));
-    ASSERT_EQ(read.TextStyles.size(), 7);
-    EXPECT_EQ(read.TextStyles[6], added);
-    EXPECT_EQ(doc.Items.last().StyleNo, 6);
-    EXPECT_EQ(doc.Items.last().Text, u"outside"_s);
+    EXPECT_EQ(read.TextStyles, style.TextStyles);
+    EXPECT_EQ(read.ParaStyles, style.ParaStyles);
+    ASSERT_GE(doc.Items.size(), 2);
+    const RVItem& outside = doc.Items[doc.Items.size() - 2];
+    EXPECT_EQ(outside.Text, u"outside"_s);
+    EXPECT_EQ(outside.StyleNo, 6);
+    EXPECT_EQ(doc.Items.last().Text, u"right"_s);
+    EXPECT_EQ(doc.Items.last().ParaNo, 2);
 }
 
 TEST_F(TRichTextEditTest, MouseSettingsOfThePane)
