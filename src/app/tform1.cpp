@@ -14,6 +14,9 @@
 #include "playlists/lengthtable.h"
 #include "playlists/playlistdatabase.h"
 #include "playlists/topenlstfrm.h"
+#include "richtext/trichtextedit.h"
+#include "transcripts/transcripteditor.h"
+#include "transcripts/transcriptpanes.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,7 +33,6 @@
 #include <QStatusBar>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
-#include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -223,6 +225,11 @@ void TForm1::FormCreate()
     }
     // Opening a document (a file or a playlist) is announced by the player: the transcript
     // panes follow it.
+    m_englishEditor = std::make_unique<TranscriptEditorOver<TRichTextEdit>>(*RichTextEdit3);
+    m_chineseEditor = std::make_unique<TranscriptEditorOver<TRichTextEdit>>(*RichTextEdit4);
+    m_transcripts = std::make_unique<TranscriptPanes>(
+        *m_englishEditor, *m_chineseEditor, TranscriptDir(), m_prompts);
+    connectHandler(Mp3Player.get(), &TMp3Player::documentOpened, this, &TForm1::LoadTranscripts);
     Player
         = new PlayerControls(*Mp3Player, *MediaPlayer1, *TrackBar, *m_playerView, m_prompts, this);
     connectHandler(Timer2, &QTimer::timeout, Player, &PlayerControls::PlayTick);
@@ -306,14 +313,24 @@ void TForm1::loadList(const QString& listName, const QStringList& files, bool re
     Mp3Player->OpenList(listName, files, resetSelection);
 }
 
+void TForm1::LoadTranscripts(const QString& docName)
+{
+    m_transcripts->LoadTranscripts(docName);
+}
+
+void TForm1::N15Click()
+{
+    m_transcripts->Save(PageControl1->currentIndex());
+}
+
 bool TForm1::queryClose()
 {
-    return true;
+    return m_transcripts->queryClose();
 }
 
 void TForm1::FormClose()
 {
-    // Unsaved transcripts are offered for saving here (to come with the transcript panes).
+    // The unsaved transcripts were offered for saving by queryClose.
     SelectedFiles.clear();
 }
 
@@ -350,6 +367,7 @@ void TForm1::buildMenus()
     N16 = menuItem(menuFile, u"N16"_s, u"退出(&X)"_s);
     menuHelp = named(MainMenu1->addMenu(u"帮助(&H)"_s), u"menuHelp"_s);
     N13 = menuItem(menuHelp, u"N13"_s, u"帮助(&P)"_s);
+    connectHandler(N15, &QAction::triggered, this, &TForm1::N15Click);
     connectHandler(N16, &QAction::triggered, this, &TForm1::N16Click);
     connectHandler(N13, &QAction::triggered, this, &TForm1::N13Click);
 
@@ -469,21 +487,25 @@ QWidget* TForm1::buildCentrePanel()
     transcriptLayout->setContentsMargins(0, 0, 0, 0);
     PageControl1 = named(new QTabWidget(Panel4), u"PageControl1"_s);
     PageControl1->setDocumentMode(true);
-    const auto addPane = [this](QWidget*& sheet, QTextEdit*& editor, const QString& sheetName,
-                             const QString& editorName, const QString& caption, QMenu* menu) {
-        sheet = named(new QWidget, sheetName);
-        auto* sheetLayout = new QVBoxLayout(sheet);
-        sheetLayout->setContentsMargins(0, 0, 0, 0);
-        editor = named(new QTextEdit(sheet), editorName);
-        editor->setAccessibleName(caption);
-        editor->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(editor, &QWidget::customContextMenuRequested, this,
-            [this, editor, menu](const QPoint& pos) { showContextMenu(menu, editor, pos); });
-        sheetLayout->addWidget(editor);
-        PageControl1->addTab(sheet, caption);
-    };
-    addPane(TabSheet1, RichTextEdit3, u"TabSheet1"_s, u"RichTextEdit3"_s, u"英文"_s, PopupMenu5);
-    addPane(TabSheet2, RichTextEdit4, u"TabSheet2"_s, u"RichTextEdit4"_s, u"中文"_s, PopupMenu6);
+    // Each pane shows its style sheet's colour as its background.
+    const auto addPane
+        = [this](QWidget*& sheet, TRichTextEdit*& editor, const QString& sheetName,
+              const QString& editorName, const QString& caption, TRVStyle style, QMenu* menu) {
+              sheet = named(new QWidget, sheetName);
+              auto* sheetLayout = new QVBoxLayout(sheet);
+              sheetLayout->setContentsMargins(0, 0, 0, 0);
+              editor = named(new TRichTextEdit(std::move(style), sheet), editorName);
+              editor->setAccessibleName(caption);
+              editor->setContextMenuPolicy(Qt::CustomContextMenu);
+              connect(editor, &QWidget::customContextMenuRequested, this,
+                  [this, editor, menu](const QPoint& pos) { showContextMenu(menu, editor, pos); });
+              sheetLayout->addWidget(editor);
+              PageControl1->addTab(sheet, caption);
+          };
+    addPane(TabSheet1, RichTextEdit3, u"TabSheet1"_s, u"RichTextEdit3"_s, u"英文"_s,
+        englishPaneStyle(), PopupMenu5);
+    addPane(TabSheet2, RichTextEdit4, u"TabSheet2"_s, u"RichTextEdit4"_s, u"中文"_s,
+        chinesePaneStyle(), PopupMenu6);
     PageControl1->setCurrentIndex(0);
     transcriptLayout->addWidget(PageControl1);
     Splitter3->addWidget(Panel4);

@@ -21,7 +21,6 @@ class QMenu;
 class QSplitter;
 class QStatusBar;
 class QTabWidget;
-class QTextEdit;
 class QTimer;
 class QToolBar;
 class QToolButton;
@@ -40,6 +39,9 @@ class PlaylistDatabase;
 class Prompts;
 class TMp3Player;
 class TOpenLstFrm;
+class TRichTextEdit;
+class TranscriptEditor;
+class TranscriptPanes;
 class TSegmentTrackBar;
 class VolumeSlider;
 
@@ -114,8 +116,8 @@ public:
     QTabWidget* PageControl1 = nullptr;
     QWidget* TabSheet1 = nullptr;
     QWidget* TabSheet2 = nullptr;
-    QTextEdit* RichTextEdit3 = nullptr;
-    QTextEdit* RichTextEdit4 = nullptr;
+    TRichTextEdit* RichTextEdit3 = nullptr;
+    TRichTextEdit* RichTextEdit4 = nullptr;
     QFrame* Panel2 = nullptr;
     QFrame* Panel5 = nullptr;
     QToolButton* SpeedButton1 = nullptr;
@@ -205,6 +207,8 @@ private:
     void ToolButton3Click();
     void N10Click();
     void N14Click();
+    void N15Click();
+    void LoadTranscripts(const QString& docName);
 
     void createDialogs();
     // Shows the chooser; the chosen playlist's name, or nothing when none was chosen.
@@ -231,6 +235,10 @@ private:
     std::unique_ptr<LengthTable> m_lengthTable;
     std::unique_ptr<LengthMeasurer> m_measurer;
     QtFilePicker m_filePicker;
+    // The transcript panes' logic over the two editors.
+    std::unique_ptr<TranscriptEditor> m_englishEditor;
+    std::unique_ptr<TranscriptEditor> m_chineseEditor;
+    std::unique_ptr<TranscriptPanes> m_transcripts;
 };
 
 } // namespace ecolvar

@@ -2,12 +2,17 @@
 //   dump FILE      the loaded document as JSON
 //   text FILE      the plain text, one line per paragraph
 //   resave IN OUT  loads IN into the English pane's style sheet and writes OUT
+//   resave --editor IN OUT
+//                  the same through the editor: loads IN into an offscreen TRichTextEdit with
+//                  the English pane's style sheet, lays it out and saves it from there
 // Exit status: 0 when the load succeeded, 1 when it failed, 2 for a usage error or a file that
 // cannot be read or written.
 
+#include "richtext/trichtextedit.h"
 #include "transcripts/stylestream.h"
 #include "transcripts/transcriptfile.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -39,7 +44,8 @@ int usage()
     print(stderr,
         "usage: ecolvar-transcript dump FILE\n"
         "       ecolvar-transcript text FILE\n"
-        "       ecolvar-transcript resave IN OUT\n");
+        "       ecolvar-transcript resave IN OUT\n"
+        "       ecolvar-transcript resave --editor IN OUT\n");
     return kUsageOrFile;
 }
 
@@ -138,6 +144,29 @@ int resave(const Loaded& loaded, const QString& out)
     return kLoaded;
 }
 
+int resaveThroughEditor(int argc, char* argv[], const QString& in, const QString& out)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (QFile file(in); !file.open(QIODevice::ReadOnly)) {
+        printError(u"cannot open \"%1\": %2"_s.arg(in, file.errorString()));
+        return kUsageOrFile;
+    }
+    TRichTextEdit editor(englishPaneStyle());
+    editor.resize(800, 600);
+    if (!editor.LoadDocumentFile(in)) {
+        printError(editor.lastError() + u"; nothing written"_s);
+        return kLoadFailed;
+    }
+    editor.FormatDocument();
+    if (!editor.SaveDocumentFile(out)) {
+        printError(editor.lastError());
+        return kUsageOrFile;
+    }
+    return kLoaded;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -146,6 +175,8 @@ int main(int argc, char* argv[])
     for (int i = 1; i < argc; ++i)
         args.append(QString::fromLocal8Bit(argv[i]));
     const bool dumpOrText = args.size() == 2 && (args[0] == "dump"_L1 || args[0] == "text"_L1);
+    if (args.size() == 4 && args[0] == "resave"_L1 && args[1] == "--editor"_L1)
+        return resaveThroughEditor(argc, argv, args[2], args[3]);
     const bool isResave = args.size() == 3 && args[0] == "resave"_L1;
     if (!dumpOrText && !isResave)
         return usage();

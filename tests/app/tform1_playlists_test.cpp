@@ -3,6 +3,8 @@
 #include "playlists/playlistdatabase.h"
 #include "playlists/tmaintainlstfrm.h"
 #include "playlists/topenlstfrm.h"
+#include "richtext/trichtextedit.h"
+#include "transcripts/transcriptfile.h"
 
 #include "playlisttestdb.h"
 #include "qtprinters.h"
@@ -107,11 +109,16 @@ TEST_F(TForm1PlaylistsTest, OpeningAChosenListShowsItsNameAndFiles)
     m_test->addEntry(1, u"课文"_s, a);
     start();
     m_devices.addFile(a, 300);
+    // The list's transcripts are named after it.
+    RVDocument doc;
+    doc.Items = { RVItem::text(u"The list's own text."_s) };
+    ASSERT_TRUE(SaveDocumentFile(m_form->TranscriptDir() + u"课文.eng"_s, doc, englishPaneStyle()));
     chooseOnNextShow(u"课文"_s);
     QTest::mouseClick(m_form->ToolButton1, Qt::LeftButton);
     EXPECT_EQ(m_form->LblFileLst->text(), u"课文"_s);
     ASSERT_EQ(m_form->ListBox1->count(), 1);
     EXPECT_EQ(m_form->ListBox1->item(0)->text(), a);
+    EXPECT_EQ(m_form->RichTextEdit3->toPlainText(), u"The list's own text."_s);
     EXPECT_FALSE(m_form->OpenLstFrm->LstSelected);
 
     // Closing the chooser without choosing changes nothing.

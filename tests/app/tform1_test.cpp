@@ -5,6 +5,8 @@
 #include "player/playercontrols.h"
 #include "player/tmp3player.h"
 #include "player/tsegmenttrackbar.h"
+#include "richtext/trichtextedit.h"
+#include "transcripts/transcriptfile.h"
 
 #include "qtprinters.h"
 #include "scriptedprompts.h"
@@ -16,6 +18,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QImage>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
@@ -368,6 +371,123 @@ TEST_F(TForm1PlayerTest, ALoadedListShowsItsPiecesAndTheSidePanelPlaysAFile)
     EXPECT_EQ(m_form->MediaPlayer1->FileName(), files[2]);
     EXPECT_EQ(m_form->Mp3Player->CurFileIndex(), 2);
     QTest::mouseClick(m_form->SpeedButton2, Qt::LeftButton);
+}
+
+// --- The transcript panes in the window ---------------------------------------------------------
+
+class TForm1PanesTest : public TForm1PlayerTest {
+protected:
+    // 立即播放 by a double click on the row.
+    void open(QTreeWidgetItem* row)
+    {
+        const QRect rect = m_form->ListView1->visualItemRect(row);
+        QTest::mouseClick(m_form->ListView1->viewport(), Qt::LeftButton, {}, rect.center());
+        QTest::mouseDClick(m_form->ListView1->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+    // Text as an input method commits it (how Chinese arrives), at the end of the pane.
+    static void commit(TRichTextEdit* pane, const QString& text)
+    {
+        pane->moveCursor(QTextCursor::End);
+        QInputMethodEvent event;
+        event.setCommitString(text);
+        QCoreApplication::sendEvent(pane, &event);
+    }
+    QString transcript(const QString& name) const { return m_form->TranscriptDir() + name; }
+    // The text of a saved transcript file.
+    QString savedText(const QString& name) const
+    {
+        RVDocument doc;
+        TRVStyle style = englishPaneStyle();
+        EXPECT_TRUE(LoadDocumentFile(transcript(name), doc, style));
+        QString text;
+        for (const RVItem& item : doc.Items)
+            text += item.Text;
+        return text;
+    }
+
+    const QString englishQuestion = u"英文文件尚未保存，是否保存？"_s;
+};
+
+TEST_F(TForm1PanesTest, FilesSharingANameUpToTheFirstDotShareTheirTranscripts)
+{
+    QTreeWidgetItem* one = listFile(u"lesson.1.mp3"_s, 1'000);
+    QTreeWidgetItem* two = listFile(u"lesson.2.mp3"_s, 1'000);
+    open(one);
+    commit(m_form->RichTextEdit3, u"Good morning."_s);
+    commit(m_form->RichTextEdit4, u"早上好。"_s);
+
+    // 保存(&S) writes the pane of the visible tab only.
+    m_form->PageControl1->setCurrentIndex(1);
+    m_form->N15->trigger();
+    EXPECT_EQ(savedText(u"lesson.chn"_s), u"早上好。"_s);
+    EXPECT_FALSE(QFileInfo::exists(transcript(u"lesson.eng"_s)));
+    EXPECT_TRUE(m_form->RichTextEdit3->Modified());
+    m_form->PageControl1->setCurrentIndex(0);
+    m_form->N15->trigger();
+    EXPECT_FALSE(m_form->RichTextEdit3->Modified());
+
+    // Nothing is unsaved, so the second file's document replaces the panes without a question.
+    open(two);
+    EXPECT_EQ(m_form->RichTextEdit3->toPlainText(), u"Good morning."_s);
+    EXPECT_EQ(m_form->RichTextEdit4->toPlainText(), u"早上好。"_s);
+    EXPECT_TRUE(m_prompts.shown().isEmpty());
+}
+
+TEST_F(TForm1PanesTest, UnsavedEditsAreOfferedBeforeAnotherDocumentAndBeforeClosing)
+{
+    open(listFile(u"lesson.1.mp3"_s, 1'000));
+    commit(m_form->RichTextEdit3, u"Draft"_s);
+    m_prompts.answerConfirm(false);
+    open(listFile(u"other.mp3"_s, 1'000));
+    EXPECT_EQ(
+        m_prompts.texts(test::ScriptedPrompts::Kind::Confirm), QStringList { englishQuestion });
+    EXPECT_TRUE(m_form->RichTextEdit3->toPlainText().isEmpty());
+    m_prompts.clear();
+
+    // A save on the way out that fails keeps the window open, with the edits.
+    commit(m_form->RichTextEdit3, u"Kept"_s);
+    ASSERT_TRUE(QDir(m_form->TranscriptDir()).removeRecursively());
+    m_prompts.answerConfirm(true);
+    EXPECT_FALSE(m_form->close());
+    EXPECT_EQ(m_prompts.texts(test::ScriptedPrompts::Kind::Error).size(), 1);
+    QDir().mkpath(m_form->TranscriptDir());
+    m_prompts.answerConfirm(true);
+    EXPECT_TRUE(m_form->close());
+    EXPECT_EQ(savedText(u"other.eng"_s), u"Kept"_s);
+}
+
+TEST_F(TForm1PanesTest, PanesShowHeadingsKeywordsAndNotesOnTheirColours)
+{
+    RVDocument english;
+    english.Items
+        = { RVItem::text(u"Lesson 1: At the Station"_s, 1, 1), RVItem::text(u"The "_s, 0, 0),
+              RVItem::text(u"platform"_s, 3, -1), RVItem::text(u" is crowded, so we "_s, 0, -1),
+              RVItem::text(u"hurry up"_s, 4, -1, u"赶快；快点"_s),
+              RVItem::text(u" to catch the train."_s, 0, -1) };
+    RVDocument chinese;
+    chinese.Items = { RVItem::text(u"第一课：在车站"_s, 1, 1), RVItem::text(u"站台"_s, 3, 0),
+        RVItem::text(u"上很挤，所以我们"_s, 0, -1), RVItem::text(u"赶快"_s, 4, -1, u"hurry up"_s),
+        RVItem::text(u"去赶火车。"_s, 0, -1) };
+    ASSERT_TRUE(SaveDocumentFile(transcript(u"lesson.eng"_s), english, englishPaneStyle()));
+    ASSERT_TRUE(SaveDocumentFile(transcript(u"lesson.chn"_s), chinese, chinesePaneStyle()));
+
+    m_form->resize(1000, 640);
+    open(listFile(u"lesson.1.mp3"_s, 1'000));
+    EXPECT_EQ(m_form->RichTextEdit3->richDocument().contents(), english);
+    EXPECT_EQ(m_form->RichTextEdit4->richDocument().contents(), chinese);
+    EXPECT_FALSE(m_form->RichTextEdit3->Modified());
+    EXPECT_EQ(m_form->RichTextEdit3->palette().color(QPalette::Base), QColor(216, 248, 254));
+    EXPECT_EQ(m_form->RichTextEdit4->palette().color(QPalette::Base), QColor(216, 216, 254));
+
+    if (const QByteArray dir = qgetenv("ECOLVAR_SCREENSHOT_PANES"); !dir.isEmpty()) {
+        for (const int tab : { 0, 1 }) {
+            m_form->PageControl1->setCurrentIndex(tab);
+            QCoreApplication::processEvents();
+            m_form->grab().save(
+                QString::fromLocal8Bit(dir) + (tab == 0 ? u"/english.png"_s : u"/chinese.png"_s));
+        }
+    }
+    EXPECT_TRUE(m_prompts.shown().isEmpty());
 }
 
 } // namespace

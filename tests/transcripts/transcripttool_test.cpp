@@ -146,3 +146,20 @@ TEST_F(TranscriptTool, ResaveWritesTheCanonicalFile)
         = runTool({ u"resave"_s, file(u"in.eng"_s, lf), m_dir.filePath(u"no/dir/out.eng"_s) });
     EXPECT_EQ(unwritable.status, 2);
 }
+
+TEST_F(TranscriptTool, ResaveThroughTheEditorWritesWhatTheWriterWrote)
+{
+    const QString in = file(u"in.eng"_s, designHead() + records);
+    const QString out = m_dir.filePath(u"out.eng"_s);
+    const ToolRun run = runTool({ u"resave"_s, u"--editor"_s, in, out });
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(readFile(out), designHead() + records);
+
+    const ToolRun failed = runTool({ u"resave"_s, u"--editor"_s,
+        file(u"bad.eng"_s, "0 1 0 0 0 0\r\nx\r\n0 2"), m_dir.filePath(u"bad-out.eng"_s) });
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_FALSE(QFile::exists(m_dir.filePath(u"bad-out.eng"_s)));
+    const ToolRun missing
+        = runTool({ u"resave"_s, u"--editor"_s, m_dir.filePath(u"missing.eng"_s), out });
+    EXPECT_EQ(missing.status, 2);
+}

@@ -1,0 +1,350 @@
+#include "richtext/trichtextedit.h"
+
+#include "transcripts/transcriptfile.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QTextDocumentFragment>
+
+using namespace Qt::StringLiterals;
+
+namespace ecolvar {
+
+namespace {
+
+constexpr QChar kLineSeparator(0x2028);
+
+bool isEnter(const QKeyEvent* event)
+{
+    return (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        && !(event->modifiers() & Qt::ShiftModifier);
+}
+
+} // namespace
+
+TRichTextEdit::TRichTextEdit(TRVStyle style, QWidget* parent)
+    : QTextEdit(parent), m_doc(document(), std::move(style))
+{
+    setAcceptRichText(true);
+    setTabChangesFocus(false);
+    viewport()->setMouseTracking(true);
+    m_doc.clear();
+    applyPaneColor();
+}
+
+TRichTextEdit::~TRichTextEdit()
+{
+    if (m_grouping > 0)
+        m_groupCursor.endEditBlock();
+}
+
+void TRichTextEdit::setStyle(TRVStyle style)
+{
+    m_doc.setStyle(std::move(style));
+    applyPaneColor();
+}
+
+void TRichTextEdit::applyPaneColor()
+{
+    QPalette p = palette();
+    if (const QColor color = qColor(m_doc.style().Color); color.isValid()) {
+        p.setColor(QPalette::Base, color);
+        p.setColor(QPalette::Text, Qt::black);
+    }
+    setPalette(p);
+}
+
+bool TRichTextEdit::LoadDocumentFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_lastError = u"cannot open \"%1\": %2"_s.arg(path, file.errorString());
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    const bool read = file.error() == QFileDevice::NoError;
+    RVDocument doc;
+    TRVStyle style = m_doc.style();
+    QString error;
+    const bool ok = read && readTranscript(bytes, doc, style, &error);
+    if (!read)
+        error = u"cannot read \"%1\": %2"_s.arg(path, file.errorString());
+    else if (!ok)
+        error = u"\"%1\": %2"_s.arg(path, error);
+    m_doc.clear();
+    setStyle(std::move(style));
+    m_doc.setContents(doc);
+    m_lastError = ok ? QString() : error;
+    return ok;
+}
+
+void TRichTextEdit::ClearDocument()
+{
+    m_doc.clear();
+    m_lastError.clear();
+}
+
+void TRichTextEdit::FormatDocument()
+{
+    document()->setTextWidth(viewport()->width());
+    // The document layout lays out everything when asked for its size.
+    document()->documentLayout()->documentSize();
+    viewport()->update();
+}
+
+bool TRichTextEdit::SaveDocumentFile(const QString& path)
+{
+    QString error;
+    if (!ecolvar::SaveDocumentFile(path, m_doc.contents(), m_doc.style(), &error)) {
+        m_lastError = error;
+        return false;
+    }
+    m_lastError.clear();
+    return true;
+}
+
+bool TRichTextEdit::Modified() const
+{
+    return document()->isModified();
+}
+
+void TRichTextEdit::setModified(bool modified)
+{
+    document()->setModified(modified);
+}
+
+RVSelectionBounds TRichTextEdit::SelectionBounds() const
+{
+    return m_doc.selectionBounds(textCursor());
+}
+
+int TRichTextEdit::OffsetBeforeItem(qsizetype index) const
+{
+    return m_doc.offsetBeforeItem(index);
+}
+
+int TRichTextEdit::OffsetAfterItem(qsizetype index) const
+{
+    return m_doc.offsetAfterItem(index);
+}
+
+void TRichTextEdit::ApplyStyleToSelection(int styleNo)
+{
+    if (isReadOnly())
+        return;
+    QTextCursor cursor = textCursor();
+    m_doc.applyStyle(cursor, styleNo);
+    setTextCursor(cursor);
+}
+
+QString TRichTextEdit::CurrentItemTag() const
+{
+    return m_doc.currentItemTag(textCursor());
+}
+
+void TRichTextEdit::SetItemTagUndoable(qsizetype index, const QString& tag)
+{
+    if (isReadOnly())
+        return;
+    QTextCursor cursor = textCursor();
+    m_doc.setItemTag(cursor, index, tag);
+}
+
+void TRichTextEdit::StartUndoGroup(UndoKind)
+{
+    if (m_grouping == 0)
+        return;
+    m_groupCursor.endEditBlock();
+    m_groupCursor = textCursor();
+    m_groupCursor.beginEditBlock();
+}
+
+void TRichTextEdit::SetUndoGrouping(bool on)
+{
+    if (on) {
+        if (m_grouping++ == 0) {
+            m_groupCursor = textCursor();
+            m_groupCursor.beginEditBlock();
+        }
+    } else if (m_grouping > 0 && --m_grouping == 0) {
+        m_groupCursor.endEditBlock();
+    }
+}
+
+template <class Edit> void TRichTextEdit::editKeepingIds(Edit&& edit)
+{
+    // The document holds its change signals back inside an edit block, so the inserted range
+    // is read off the caret: text goes in at the selection's start and the caret ends after it.
+    QTextCursor block = textCursor();
+    const int from = block.selectionStart();
+    block.beginEditBlock();
+    edit();
+    QTextCursor cursor = textCursor();
+    const int to = qMax(from, cursor.position());
+    m_doc.fixInserted(cursor, qMin(from, cursor.position()), to);
+    setTextCursor(cursor);
+    block.endEditBlock();
+}
+
+// Whether text typed now could split an item or would not take a text item's format: typing
+// with a pending style inside an item, or after a picture. Plain typing extends the item
+// before the caret and needs no care (and merges into the previous undo step as usual).
+bool TRichTextEdit::typingNeedsCare() const
+{
+    const QTextCursor cursor = textCursor();
+    const QTextCharFormat typing = cursor.charFormat();
+    if (!typing.hasProperty(rvfpStyleNo) || typing.objectType() != QTextFormat::NoObject
+        || typing.hasProperty(rvfpKind))
+        return true;
+    if (cursor.hasSelection() || cursor.atBlockStart() || cursor.atBlockEnd())
+        return false;
+    QTextCursor next(cursor);
+    next.movePosition(QTextCursor::NextCharacter);
+    return formatItemId(next.charFormat()) != formatItemId(typing);
+}
+
+void TRichTextEdit::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Control)
+        viewport()->setCursor(overJumpText(viewport()->mapFromGlobal(QCursor::pos()))
+                ? Qt::PointingHandCursor
+                : Qt::IBeamCursor);
+    const bool typesText = !event->text().isEmpty() && event->text().front().isPrint()
+        && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (!isReadOnly() && (isEnter(event) || (typesText && typingNeedsCare()))) {
+        editKeepingIds([&] {
+            if (typesText) {
+                QTextCursor cursor = textCursor();
+                cursor.setCharFormat(m_doc.typingFormat(cursor));
+                setTextCursor(cursor);
+            }
+            QTextEdit::keyPressEvent(event);
+        });
+        return;
+    }
+    QTextEdit::keyPressEvent(event);
+}
+
+void TRichTextEdit::keyReleaseEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Control)
+        viewport()->setCursor(Qt::IBeamCursor);
+    QTextEdit::keyReleaseEvent(event);
+}
+
+void TRichTextEdit::inputMethodEvent(QInputMethodEvent* event)
+{
+    if (isReadOnly() || event->commitString().isEmpty() || !typingNeedsCare()) {
+        QTextEdit::inputMethodEvent(event);
+        return;
+    }
+    editKeepingIds([&] {
+        QTextCursor cursor = textCursor();
+        cursor.setCharFormat(m_doc.typingFormat(cursor));
+        setTextCursor(cursor);
+        QTextEdit::inputMethodEvent(event);
+    });
+}
+
+void TRichTextEdit::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::RightButton) {
+        // Outside the selection the caret moves to the press and the selection goes; inside,
+        // the selection stays for the context menu.
+        const int position = cursorForPosition(event->position().toPoint()).position();
+        const QTextCursor cursor = textCursor();
+        if (!cursor.hasSelection() || position < cursor.selectionStart()
+            || position > cursor.selectionEnd()) {
+            QTextCursor moved(document());
+            moved.setPosition(position);
+            setTextCursor(moved);
+        }
+        event->accept();
+        return;
+    }
+    QTextEdit::mousePressEvent(event);
+}
+
+void TRichTextEdit::mouseMoveEvent(QMouseEvent* event)
+{
+    QTextEdit::mouseMoveEvent(event);
+    const bool jump
+        = (event->modifiers() & Qt::ControlModifier) && overJumpText(event->position().toPoint());
+    viewport()->setCursor(jump ? Qt::PointingHandCursor : Qt::IBeamCursor);
+}
+
+bool TRichTextEdit::overJumpText(const QPoint& viewportPos) const
+{
+    const int position = document()->documentLayout()->hitTest(
+        viewportPos + QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()),
+        Qt::ExactHit);
+    if (position < 0)
+        return false;
+    QTextCursor cursor(document());
+    cursor.setPosition(position);
+    cursor.movePosition(QTextCursor::NextCharacter);
+    const QTextCharFormat format = cursor.charFormat();
+    return format.hasProperty(rvfpStyleNo)
+        && m_doc.style().TextStyles.value(formatStyleNo(format)).Jump;
+}
+
+bool TRichTextEdit::canInsertFromMimeData(const QMimeData* source) const
+{
+    return source->hasFormat(QLatin1StringView(kTranscriptMimeType))
+        || QTextEdit::canInsertFromMimeData(source);
+}
+
+QMimeData* TRichTextEdit::createMimeDataFromSelection() const
+{
+    const QTextCursor cursor = textCursor();
+    auto mime = std::make_unique<QMimeData>();
+    const QTextDocumentFragment fragment = cursor.selection();
+    QString text = fragment.toPlainText();
+    text.replace(kLineSeparator, u'\n');
+    mime->setText(text);
+    mime->setHtml(fragment.toHtml());
+    const RVDocument doc = m_doc.contents(cursor.selectionStart(), cursor.selectionEnd());
+    if (std::optional<QByteArray> bytes = writeTranscript(doc, m_doc.style()))
+        mime->setData(QLatin1StringView(kTranscriptMimeType), *bytes);
+    return mime.release();
+}
+
+void TRichTextEdit::insertFromMimeData(const QMimeData* source)
+{
+    if (isReadOnly())
+        return;
+    if (source->hasFormat(QLatin1StringView(kTranscriptMimeType))) {
+        RVDocument doc;
+        TRVStyle pasted = m_doc.style();
+        if (readTranscript(
+                source->data(QLatin1StringView(kTranscriptMimeType)), doc, pasted, nullptr)) {
+            // Text styles travel by their look: the same number in the source's style sheet
+            // may mean another style here.
+            for (RVItem& item : doc.Items) {
+                if (item.isText())
+                    item.StyleNo = m_doc.addTextStyle(pasted.TextStyles.value(item.StyleNo));
+                if (!item.continuesParagraph() && item.ParaNo >= Style().ParaStyles.size())
+                    item.ParaNo = 0;
+            }
+            QTextCursor cursor = textCursor();
+            m_doc.insertContents(cursor, doc);
+            setTextCursor(cursor);
+            ensureCursorVisible();
+            return;
+        }
+    }
+    editKeepingIds([&] {
+        if (source->hasHtml() && acceptRichText()) {
+            // Rich text keeps its own look: nothing of the caret's item may stick to it.
+            QTextCursor cursor = textCursor();
+            cursor.setCharFormat(QTextCharFormat());
+            setTextCursor(cursor);
+        }
+        QTextEdit::insertFromMimeData(source);
+    });
+}
+
+} // namespace ecolvar

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+
+namespace ecolvar {
+
+class Prompts;
+class TranscriptEditor;
+
+// The two transcript panes of the main window, without widgets: which files they show, the
+// save command and the questions about unsaved edits. A document named N has the English
+// transcript txt/N.eng and the Chinese one txt/N.chn. The window owns the editors and this
+// object, and calls it when a document is opened, on 保存(&S) and before the program ends.
+//
+// A pane whose file was not read whole (it broke off part-way, or exists but could not be
+// opened) is told to the learner once at load; the first save over that file first keeps the
+// original beside it as <file>.bak, and when that copy cannot be made nothing is written.
+class TranscriptPanes {
+public:
+    // The tab index of each pane in PageControl1.
+    enum Pane { English = 0, Chinese = 1 };
+
+    // transcriptDir holds the transcript files; with or without a trailing separator.
+    TranscriptPanes(TranscriptEditor& english, TranscriptEditor& chinese,
+        const QString& transcriptDir, Prompts& prompts);
+
+    // The file a pane's document belongs to; empty while no document is open, and for a
+    // document name holding a path separator (its files would lie outside the directory).
+    QString path(Pane pane) const { return m_panes[pane].path; }
+
+    // Shows the transcripts of docName: each pane is loaded from its file, or emptied when the
+    // file is missing, then laid out. A pane with unsaved edits of the previous document is
+    // first offered for saving (English first); when the learner wants it saved and the save
+    // fails, that pane keeps its edits and its previous file.
+    void LoadTranscripts(const QString& docName);
+
+    // 保存(&S): saves the pane of the visible tab, modified or not. With no document open the
+    // learner is told that nothing can be saved. A failed save is reported with the path and
+    // the reason and leaves the modified flag set.
+    void Save(int visibleTab);
+
+    // Before the program ends: each pane with unsaved edits of an open document is offered
+    // for saving, English first. False when a save the learner asked for failed, so the window
+    // can stay open and nothing is lost.
+    bool queryClose();
+
+private:
+    struct PaneState {
+        TranscriptEditor* editor;
+        QString extension;
+        QString question;
+        QString path;
+        // False when the file at path was not read whole: its first save keeps a backup.
+        bool whole = true;
+    };
+
+    // Offers an edited pane for saving; false when the learner said Yes and the save failed.
+    bool offerToSave(PaneState& pane);
+    void load(PaneState& pane, const QString& path);
+    bool SaveTranscriptPane(PaneState& pane);
+    bool keepBackup(const PaneState& pane);
+
+    std::array<PaneState, 2> m_panes;
+    QString m_dir;
+    QString m_docName;
+    Prompts& m_prompts;
+};
+
+} // namespace ecolvar
