@@ -170,8 +170,16 @@ void editor(const QString& path, const QString& out)
                 "applied %6.2f ms (slowest of 20, 20, 10)\n",
         atEnd, inMiddle, styleMs);
     timer.start();
+    const RVDocument model = edit.richDocument().contents();
+    const double modelMs = msSince(timer);
+    timer.start();
+    const std::optional<QByteArray> bytes = writeTranscript(model, edit.Style());
+    const double writeMs = msSince(timer);
+    timer.start();
     const bool saved = edit.SaveDocumentFile(out);
-    std::printf("  editor  save %8.1f ms  %s\n", msSince(timer), saved ? "" : "SAVE FAILED");
+    std::printf("  editor  save %8.1f ms  (of which: the document's items %.1f ms, the bytes "
+                "%.1f ms)  %s\n",
+        msSince(timer), modelMs, writeMs, saved && bytes ? "" : "SAVE FAILED");
 }
 
 template <class Work> void inChild(Work work)

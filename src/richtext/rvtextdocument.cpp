@@ -529,11 +529,11 @@ RVItem RVTextDocument::spanItem(const RVItemSpan& span, int from, int to, Role r
     } else {
         item.StyleNo = formatStyleNo(f);
         item.Text = blockText.mid(from - block.position(), to - from);
-        if (const QString hint = f.stringProperty(rvfpHint); !hint.isEmpty())
-            item.Hint = hint;
+        if (f.hasProperty(rvfpHint))
+            item.Hint = f.stringProperty(rvfpHint);
     }
     item.Tag = formatTag(f);
-    if (from == span.Start)
+    if (from == span.Start && f.hasProperty(rvfpCheckpoint))
         item.Checkpoint = f.property(rvfpCheckpoint).value<RVCheckpointPtr>();
 
     // The option bits and paragraph field as loaded, where the item still has the place it

@@ -104,7 +104,7 @@ public:
     // Items.
     QList<RVItemSpan> blockItems(const QTextBlock& block) const;
     qsizetype itemCount() const;
-    // The item at index and its block; nothing for an index out of range.
+    // Where item index lies; nothing for an index out of range.
     std::optional<RVItemSpan> item(qsizetype index) const;
     RVItemOffset itemOffsetAt(int position) const;
     RVSelectionBounds selectionBounds(const QTextCursor& cursor) const;
@@ -134,10 +134,6 @@ public:
     // The format of a new text item of style styleNo with a fresh id and no tag.
     QTextCharFormat newTextFormat(int styleNo);
     QTextBlockFormat paragraphFormat(int paraNo) const;
-    // Look up (or add) the text style that shows format's look and the paragraph style with
-    // format's alignment; for rich text from outside.
-    int textStyleFor(const QTextCharFormat& format);
-    int paraStyleFor(const QTextBlockFormat& format);
     // The number of the text style equal to style, added to the sheet when there is none.
     int addTextStyle(const TFontInfo& style);
     // The picture drawn where a picture's data cannot be shown.
@@ -147,6 +143,10 @@ private:
     enum class Role { ParagraphStart, LineStart, Continues };
     static Role modelRole(const RVItem& item);
 
+    // Look up (or add) the text style that shows format's look and the paragraph style with
+    // format's alignment; for rich text from outside.
+    int textStyleFor(const QTextCharFormat& format);
+    int paraStyleFor(const QTextBlockFormat& format);
     void applyLook(QTextCharFormat& format, int styleNo) const;
     QTextCharFormat restyled(const QTextCharFormat& format, int styleNo) const;
     // The format of item in a paragraph of style paraNo.

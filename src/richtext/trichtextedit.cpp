@@ -201,9 +201,12 @@ bool TRichTextEdit::typingNeedsCare() const
         return true;
     if (cursor.hasSelection() || cursor.atBlockStart() || cursor.atBlockEnd())
         return false;
-    QTextCursor next(cursor);
-    next.movePosition(QTextCursor::NextCharacter);
-    return formatItemId(next.charFormat()) != formatItemId(typing);
+    QTextCursor before(document());
+    before.setPosition(cursor.position());
+    QTextCursor after(before);
+    after.movePosition(QTextCursor::NextCharacter);
+    const int inside = formatItemId(after.charFormat());
+    return formatItemId(before.charFormat()) == inside && formatItemId(typing) != inside;
 }
 
 void TRichTextEdit::keyPressEvent(QKeyEvent* event)
