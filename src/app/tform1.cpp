@@ -15,6 +15,8 @@
 #include "playlists/playlistdatabase.h"
 #include "playlists/topenlstfrm.h"
 #include "richtext/trichtextedit.h"
+#include "transcripts/annotations.h"
+#include "transcripts/tmemofrm.h"
 #include "transcripts/transcripteditor.h"
 #include "transcripts/transcriptpanes.h"
 
@@ -254,12 +256,36 @@ void TForm1::FormCreate()
     connectHandler(ListView1, &QTreeWidget::itemDoubleClicked, this, &TForm1::N14Click);
 }
 
-// The dialogs, hidden, in their order: the select-file dialog (to come with the library), the
-// playlist chooser, the two note dialogs (to come with the annotations), the maintenance dialog.
+// The dialogs, hidden, in their order: the playlist chooser, the two note dialogs, the
+// maintenance dialog. (The select-file dialog is made afresh for every use.)
 void TForm1::createDialogs()
 {
     OpenLstFrm = new TOpenLstFrm(m_playingList->temqry(), m_prompts, this);
+    MemoFrm = new TMemoFrm(this);
+    MemoFrm2 = new TMemoFrm2(this);
     MaintainLstFrm = new TMaintainLstFrm(*m_playlistDb, m_prompts, m_filePicker, this);
+}
+
+void TForm1::MenuItem1Click()
+{
+    annotations::SetAnnotation(
+        *RichTextEdit3, [this](const QString& note) { return MemoFrm->editNote(note); });
+}
+
+void TForm1::unset1Click()
+{
+    annotations::RemoveAnnotation(*RichTextEdit3);
+}
+
+void TForm1::MenuItem2Click()
+{
+    annotations::SetAnnotation(
+        *RichTextEdit4, [this](const QString& note) { return MemoFrm2->editNote(note); });
+}
+
+void TForm1::MenuItem3Click()
+{
+    annotations::RemoveAnnotation(*RichTextEdit4);
 }
 
 std::optional<QString> TForm1::chooseList()
@@ -395,6 +421,10 @@ void TForm1::buildMenus()
     PopupMenu6 = named(new QMenu(this), u"PopupMenu6"_s);
     MenuItem2 = menuItem(PopupMenu6, u"MenuItem2"_s, u"设置注释"_s);
     MenuItem3 = menuItem(PopupMenu6, u"MenuItem3"_s, u"取消注释"_s);
+    connectHandler(MenuItem1, &QAction::triggered, this, &TForm1::MenuItem1Click);
+    connectHandler(unset1, &QAction::triggered, this, &TForm1::unset1Click);
+    connectHandler(MenuItem2, &QAction::triggered, this, &TForm1::MenuItem2Click);
+    connectHandler(MenuItem3, &QAction::triggered, this, &TForm1::MenuItem3Click);
 }
 
 void TForm1::buildLayout()

@@ -37,6 +37,8 @@ class PlayerControls;
 class PlayerWidgets;
 class PlaylistDatabase;
 class Prompts;
+class TMemoFrm;
+class TMemoFrm2;
 class TMp3Player;
 class TOpenLstFrm;
 class TRichTextEdit;
@@ -184,6 +186,8 @@ public:
     // The dialogs made at start-up, hidden. The chooser is used for the whole run; every
     // opening of the maintenance dialog makes a fresh one.
     TOpenLstFrm* OpenLstFrm = nullptr;
+    TMemoFrm* MemoFrm = nullptr;
+    TMemoFrm2* MemoFrm2 = nullptr;
     TMaintainLstFrm* MaintainLstFrm = nullptr;
 
     // Opens the help for 帮助(&P); the help directory is the program directory unless set
@@ -206,6 +210,10 @@ private:
     void ToolButton1Click();
     void ToolButton3Click();
     void N10Click();
+    void MenuItem1Click(); // 设置注释, English pane
+    void unset1Click(); // 取消注释, English pane
+    void MenuItem2Click(); // 设置注释, Chinese pane
+    void MenuItem3Click(); // 取消注释, Chinese pane
     void N14Click();
     void N15Click();
     void LoadTranscripts(const QString& docName);
