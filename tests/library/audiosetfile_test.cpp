@@ -11,6 +11,8 @@
 
 #include <cerrno>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 
 namespace ecolvar::test {
@@ -112,6 +114,50 @@ TEST_F(AudioSetFileTest, AFailedWriteKeepsTheOldFile)
         WriteAudioSet(orphan, { u"new"_s });
     }).startsWith(u"Cannot create file \"%1\". "_s.arg(orphan)));
     EXPECT_FALSE(QFile::exists(orphan));
+}
+
+TEST_F(AudioSetFileTest, BytesThatAreNotTextSurviveARewriteOrTheRewriteIsRefused)
+{
+    // Neither GBK nor UTF-8: 0xFF is no lead byte, 0x81 0x0D breaks off a character.
+    const QByteArray foreign = "/m/\xFF\xFEx.mp3\r\n/m/ok.mp3\r\n/m/\x81\r\n";
+    writeFile(path(), foreign);
+    QStringList lines = ReadAudioSet(path());
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines.at(0).contains(QChar::ReplacementCharacter));
+
+    // Appending and removing lines keeps the bytes of the lines left as they were.
+    WriteAudioSet(path(), lines + QStringList { u"/m/新.mp3"_s });
+    EXPECT_EQ(readFile(path()), foreign + "/m/\xD0\xC2.mp3\r\n");
+    WriteAudioSet(path(), { lines.at(2), lines.at(0) });
+    EXPECT_EQ(readFile(path()), "/m/\x81\r\n/m/\xFF\xFEx.mp3\r\n");
+
+    // A line GBK cannot hold would need UTF-8, which cannot hold the old bytes.
+    const QByteArray before = readFile(path());
+    const QString error = errorOf([&] { WriteAudioSet(path(), { u"/m/🎵.mp3"_s, lines.at(0) }); });
+    EXPECT_TRUE(error.startsWith(u"Cannot create file \"%1\". "_s.arg(path())))
+        << error.toStdString();
+    EXPECT_EQ(readFile(path()), before);
+}
+
+TEST_F(AudioSetFileTest, OversizedFilesAndPipesAreRefusedAndNeverReplaced)
+{
+    {
+        QFile big(path());
+        ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(big.resize(MaxAudioSetBytes + 1)); // sparse
+    }
+    const QString error = errorOf([&] { ReadAudioSet(path()); });
+    EXPECT_EQ(error,
+        u"Cannot open file \"%1\". The file is larger than 64 MiB, the largest set file this "
+        u"program reads."_s.arg(path()));
+    EXPECT_TRUE(errorOf([&] { WriteAudioSet(path(), { u"/m/a.mp3"_s }); }).contains(u"64 MiB"_s));
+    EXPECT_EQ(QFileInfo(path()).size(), MaxAudioSetBytes + 1);
+
+    // A pipe would block the reader until some other program wrote to it.
+    const QString fifo = path(u"pipe.mpl"_s);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_EQ(errorOf([&] { ReadAudioSet(fifo); }),
+        u"Cannot open file \"%1\". It is not a regular file."_s.arg(fifo));
 }
 
 TEST_F(AudioSetFileTest, BlankLinesHoldOnlyBlanksAndControlCharacters)
