@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 using namespace ecolvar;
 using namespace ecolvar::test;
@@ -454,6 +456,49 @@ TEST(TranscriptFile, FilesAreLoadedAndSavedAtomically)
     EXPECT_FALSE(LoadDocumentFile(dir.filePath(u"none.eng"_s), loaded, style, &error));
     EXPECT_EQ(loaded, workedExample());
     EXPECT_TRUE(error.contains(u"none.eng"_s));
+}
+
+TEST(TranscriptFile, ItemsBeyondWhatTheFileSizeAllowsAreRefused)
+{
+    // 60 000 empty paragraphs are one record of 2 bytes each, and still read back.
+    RVDocument blank;
+    for (int i = 0; i < 60000; ++i)
+        blank.Items.append(RVItem::text(QString()));
+    const Loaded back = load(save(blank));
+    EXPECT_TRUE(back.ok) << back.error.toStdString();
+    EXPECT_EQ(back.doc.Items.size(), 60000);
+
+    // A million empty lines would take some 128 MB of items for 1 MB of file.
+    const qsizetype lines = 1000000;
+    const QByteArray hostile = "0 1000000 0 0 0 0\r\n" + QByteArray(lines, '\n');
+    const Loaded refused = load(hostile);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_TRUE(refused.error.startsWith(u"more items than a transcript of"_s))
+        << refused.error.toStdString();
+    EXPECT_EQ(refused.doc.Items.size(), 65536 + hostile.size() / 16);
+}
+
+TEST(TranscriptFile, PipesAndOversizedFilesAreRefusedBeforeReading)
+{
+    QTemporaryDir dir;
+    const QString big = dir.filePath(u"big.eng"_s);
+    {
+        QFile file(big);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(MaxTranscriptBytes + 1)); // sparse
+    }
+    const QString fifo = dir.filePath(u"pipe.eng"_s);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    RVDocument doc = workedExample();
+    TRVStyle style = englishPaneStyle();
+    QString error;
+    EXPECT_FALSE(LoadDocumentFile(big, doc, style, &error));
+    EXPECT_EQ(error,
+        u"cannot read \"%1\": it is larger than 64 MiB, the largest transcript this program"
+        u" reads"_s.arg(big));
+    EXPECT_FALSE(LoadDocumentFile(fifo, doc, style, &error));
+    EXPECT_EQ(error, u"cannot read \"%1\": it is not a regular file"_s.arg(fifo));
+    EXPECT_EQ(doc, workedExample());
 }
 
 // Inputs the fuzzer found troublesome: whatever is read from them, written and read back, gives
