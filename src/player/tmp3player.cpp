@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <exception>
+#include <limits>
 
 using namespace Qt::StringLiterals;
 
@@ -44,7 +45,6 @@ void TMp3Player::LoadFileList()
     // Last file first, so that the boxes of a list come in that order too. Missing, unreadable
     // and empty files measure 0 and leave the timeline.
     QList<int> lengths(FileList.size());
-    int total = 0;
     for (qsizetype i = FileList.size() - 1; i >= 0; --i) {
         const int length = ProbeLength(FileList.at(i));
         if (length <= 0) {
@@ -53,9 +53,22 @@ void TMp3Player::LoadFileList()
             continue;
         }
         lengths[i] = length;
-        total += length;
     }
-    TotalLength = total;
+    // The timeline counts in int milliseconds (about 596 hours): the files beyond are left out.
+    qint64 total = 0;
+    qsizetype fitting = 0;
+    for (; fitting < lengths.size(); ++fitting) {
+        if (total + lengths.at(fitting) > std::numeric_limits<int>::max())
+            break;
+        total += lengths.at(fitting);
+    }
+    if (fitting < lengths.size()) {
+        m_prompts.information(
+            u"播放列表总长超过 596 小时，最后 %1 个文件未加入"_s.arg(lengths.size() - fitting));
+        FileList.resize(fitting);
+        lengths.resize(fitting);
+    }
+    TotalLength = static_cast<int>(total);
 
     m_view.setSideLines(FileList);
     m_bar.SegLengths.clear();

@@ -10,6 +10,7 @@
 #include <QMediaDevices>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -79,6 +80,55 @@ TEST(SndFileMediaDevice, LengthIsWhatDecodes)
         EXPECT_EQ(length, frames * 1000 / rate);
         EXPECT_LT(length, name == u"cbr.mp3" ? 2'100 : 1'000);
     }
+}
+
+// Joined files and lying headers measure what decodes; a WAV beyond 4 GB keeps its length
+// (no wrap to a negative number).
+TEST(SndFileMediaDevice, LengthsOfJoinedLyingAndHugeFiles)
+{
+    QTemporaryDir dir;
+    QFile lame(audioFixture(u"lame.mp3"_s));
+    ASSERT_TRUE(lame.open(QIODevice::ReadOnly));
+    const QByteArray bytes = lame.readAll();
+    const qsizetype info = std::max(bytes.indexOf("Info"), bytes.indexOf("Xing"));
+    QByteArray lying = bytes;
+    for (int i = 0; i < 4; ++i)
+        lying[info + 8 + i] = static_cast<char>(0x00C00000u >> (24 - 8 * i));
+    for (const auto& [name, content] :
+        { std::pair { u"joined.mp3"_s, bytes + bytes }, { u"lying.mp3"_s, lying } }) {
+        SCOPED_TRACE(name.toStdString());
+        const QString path = dir.filePath(name);
+        QFile out(path);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(content);
+        out.close();
+        testing::internal::CaptureStderr();
+        const long long frames = decodedFrames(path);
+        SndFileMediaDevice device(Output::Silent);
+        device.setFileName(path);
+        device.Open();
+        testing::internal::GetCapturedStderr();
+        EXPECT_NEAR(device.Length(), frames * 1000 / 44'100, 1);
+        EXPECT_LT(device.Length(), 4'200);
+    }
+
+    // 4 GiB + 1 MiB of silence (sparse) behind a header whose sizes cannot count that far.
+    const QString huge = dir.filePath(u"huge.wav"_s);
+    QFile wav(huge);
+    ASSERT_TRUE(wav.open(QIODevice::WriteOnly));
+    QByteArray header
+        = QByteArray::fromHex("52494646ffffffff57415645666d7420100000000100020044ac0000"
+                              "10b10200040010006461746100000000");
+    header.replace(header.size() - 4, 4, QByteArray::fromHex("ffffffff"));
+    wav.write(header);
+    const qint64 dataBytes = (qint64(4) << 30) + (1 << 20);
+    ASSERT_TRUE(wav.resize(header.size() + dataBytes));
+    wav.close();
+    SndFileMediaDevice device(Output::Silent);
+    device.setFileName(huge);
+    device.Open();
+    EXPECT_GT(device.Length(), 20'000'000); // the 32-bit size field alone: 6.7 hours
+    EXPECT_LE(device.Length(), dataBytes / 4 * 1000 / 44'100);
 }
 
 TEST(SndFileMediaDevice, SeekClampsToTheFile)

@@ -65,6 +65,21 @@ TEST_F(TMp3PlayerTest, LoadDropsMissingUnreadableAndEmptyFilesAndLaysOutTheRest)
     EXPECT_FALSE(view.tick);
 }
 
+TEST_F(TMp3PlayerTest, FilesBeyondWhatTheTimelineCanCountAreLeftOutWithAMessage)
+{
+    // Three files of 243 hours: the third would take the total past 596 hours.
+    const int hours243 = 243 * 3'600'000;
+    const QString a = addFile(u"a.mp3"_s, hours243);
+    const QString b = addFile(u"b.mp3"_s, hours243);
+    const QString c = addFile(u"c.mp3"_s, hours243);
+    loadListFiles({ a, b, c });
+    EXPECT_EQ(player.FileList, QStringList({ a, b }));
+    EXPECT_EQ(player.TotalLength, 2 * hours243);
+    EXPECT_EQ(bar.SegLengths.size(), 2);
+    EXPECT_EQ(prompts.texts(Kind::Information),
+        QStringList { u"播放列表总长超过 596 小时，最后 1 个文件未加入"_s });
+}
+
 TEST_F(TMp3PlayerTest, AListOfMissingFilesLoadsAsAnEmptyTimelineThatNothingPlays)
 {
     view.positionText = u"位置：0:0:7/0:0:9"_s;
