@@ -164,7 +164,7 @@ class Reader {
 public:
     Reader(QByteArrayView data, RVDocument& doc, TRVStyle& style)
         : m_begin(data.data()), m_p(data.data()), m_end(data.data() + data.size()),
-          m_maxItems(65536 + data.size() / 16), m_doc(doc), m_style(style)
+          m_maxItems(65536 + data.size() / 32), m_doc(doc), m_style(style)
     {
     }
 

@@ -20,7 +20,7 @@ namespace ecolvar {
 // style replace the matching collection of style; a file without them keeps style's styles.
 // Returns false at the first malformed record, with a message in *error; the items read before
 // it stay in doc. Never trusts a length beyond the bytes that remain, and refuses more than
-// 65 536 + data.size() / 16 items, so that memory stays a small multiple of the data.
+// 65 536 + data.size() / 32 items, so that memory stays a small multiple of the data.
 bool readTranscript(
     QByteArrayView data, RVDocument& doc, TRVStyle& style, QString* error = nullptr);
 

@@ -95,7 +95,7 @@ TEST(SndFileMediaDevice, LengthsOfJoinedLyingAndHugeFiles)
     for (int i = 0; i < 4; ++i)
         lying[info + 8 + i] = static_cast<char>(0x00C00000u >> (24 - 8 * i));
     for (const auto& [name, content] :
-        { std::pair { u"joined.mp3"_s, bytes + bytes }, { u"lying.mp3"_s, lying } }) {
+        { std::pair { u"joined.mp3"_s, QByteArray(bytes + bytes) }, { u"lying.mp3"_s, lying } }) {
         SCOPED_TRACE(name.toStdString());
         const QString path = dir.filePath(name);
         QFile out(path);

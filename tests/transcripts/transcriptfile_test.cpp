@@ -475,7 +475,7 @@ TEST(TranscriptFile, ItemsBeyondWhatTheFileSizeAllowsAreRefused)
     EXPECT_FALSE(refused.ok);
     EXPECT_TRUE(refused.error.startsWith(u"more items than a transcript of"_s))
         << refused.error.toStdString();
-    EXPECT_EQ(refused.doc.Items.size(), 65536 + hostile.size() / 16);
+    EXPECT_EQ(refused.doc.Items.size(), 65536 + hostile.size() / 32);
 }
 
 TEST(TranscriptFile, PipesAndOversizedFilesAreRefusedBeforeReading)
