@@ -67,7 +67,7 @@ QList<QByteArrayView> splitLines(QByteArrayView bytes)
 
 bool decodes(QByteArrayView bytes, QStringDecoder&& decoder)
 {
-    (void)decoder.decode(bytes);
+    const QString text = decoder.decode(bytes);
     return decoder.isValid() && !decoder.hasError();
 }
 
@@ -90,9 +90,12 @@ SetFile parse(const QString& path, QByteArrayView bytes)
     if (!decoder.isValid())
         throw EcolvarError(cannotOpen(path, u"The text cannot be decoded."_s));
     for (const QByteArrayView line : splitLines(bytes)) {
-        QString text = decoder.decode(line);
-        if (text.isEmpty() != line.isEmpty())
+        // Decoded with its line break, so that a character cut off at the end of the line shows
+        // as a replacement character instead of vanishing.
+        QString text = decoder.decode(line.toByteArray() + '\n');
+        if (!text.endsWith(u'\n'))
             throw EcolvarError(cannotOpen(path, u"The text cannot be decoded."_s));
+        text.chop(1);
         const bool foreign = decoder.hasError();
         decoder.resetState();
         set.lines.append(std::move(text));

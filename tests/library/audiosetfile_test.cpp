@@ -118,18 +118,19 @@ TEST_F(AudioSetFileTest, AFailedWriteKeepsTheOldFile)
 
 TEST_F(AudioSetFileTest, BytesThatAreNotTextSurviveARewriteOrTheRewriteIsRefused)
 {
-    // Neither GBK nor UTF-8: 0xFF is no lead byte, 0x81 0x0D breaks off a character.
-    const QByteArray foreign = "/m/\xFF\xFEx.mp3\r\n/m/ok.mp3\r\n/m/\x81\r\n";
+    // Neither GBK nor UTF-8: 0x7F and CR cannot follow the lead byte 0x81.
+    const QByteArray foreign = "/m/\x81\x7Fx.mp3\r\n/m/ok.mp3\r\n/m/\x81\r\n";
     writeFile(path(), foreign);
     QStringList lines = ReadAudioSet(path());
     ASSERT_EQ(lines.size(), 3);
     EXPECT_TRUE(lines.at(0).contains(QChar::ReplacementCharacter));
+    EXPECT_EQ(lines.at(2), u"/m/"_s + QChar::ReplacementCharacter); // cut off by the line end
 
     // Appending and removing lines keeps the bytes of the lines left as they were.
     WriteAudioSet(path(), lines + QStringList { u"/m/新.mp3"_s });
     EXPECT_EQ(readFile(path()), foreign + "/m/\xD0\xC2.mp3\r\n");
     WriteAudioSet(path(), { lines.at(2), lines.at(0) });
-    EXPECT_EQ(readFile(path()), "/m/\x81\r\n/m/\xFF\xFEx.mp3\r\n");
+    EXPECT_EQ(readFile(path()), "/m/\x81\r\n/m/\x81\x7Fx.mp3\r\n");
 
     // A line GBK cannot hold would need UTF-8, which cannot hold the old bytes.
     const QByteArray before = readFile(path());
