@@ -14,7 +14,7 @@ std::uint32_t bigEndian32(const QByteArray& bytes, std::int64_t at)
 {
     std::uint32_t value = 0;
     for (int i = 0; i < 4; ++i)
-        value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+        value = (value << 8) | static_cast<unsigned char>(bytes.at(static_cast<qsizetype>(at + i)));
     return value;
 }
 
