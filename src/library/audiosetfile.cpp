@@ -122,7 +122,7 @@ SetFile load(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw EcolvarError(cannotOpen(path, file.errorString()));
-    QByteArray bytes = file.read(MaxAudioSetBytes + 1);
+    QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw EcolvarError(cannotOpen(path, file.errorString()));
     if (bytes.size() > MaxAudioSetBytes)

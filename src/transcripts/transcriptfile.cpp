@@ -806,7 +806,7 @@ std::optional<QByteArray> ReadTranscriptBytes(const QString& path, QString* erro
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return failed(u"cannot open \"%1\": %2"_s.arg(path, file.errorString()));
-    QByteArray data = file.read(MaxTranscriptBytes + 1);
+    QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return failed(u"cannot read \"%1\": %2"_s.arg(path, file.errorString()));
     if (data.size() > MaxTranscriptBytes)
