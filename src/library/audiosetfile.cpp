@@ -79,7 +79,8 @@ SetFile parse(const QString& path, QByteArrayView bytes)
         set.encoding = SetEncoding::Utf8WithMark;
         bytes = bytes.sliced(utf8BomSize);
     } else if (!decodes(bytes, QStringDecoder(gbk, QStringConverter::Flag::Stateless))
-        && decodes(bytes, QStringDecoder(QStringConverter::Utf8))) {
+        && decodes(
+            bytes, QStringDecoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless))) {
         // Bytes that are no GBK at all cannot be meant as GBK: a set saved as UTF-8 by another
         // program without the mark is read as UTF-8 rather than turned into replacement characters.
         set.encoding = SetEncoding::Utf8;

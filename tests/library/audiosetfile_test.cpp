@@ -132,7 +132,14 @@ TEST_F(AudioSetFileTest, BytesThatAreNotTextSurviveARewriteOrTheRewriteIsRefused
     WriteAudioSet(path(), { lines.at(2), lines.at(0) });
     EXPECT_EQ(readFile(path()), "/m/\x81\r\n/m/\x81\x7Fx.mp3\r\n");
 
+    // A character cut off by the end of the file: the rewrite reads back the same.
+    writeFile(path(), "/m/\xE4\xB8\xAD\n\xD6");
+    const QStringList cut = ReadAudioSet(path());
+    WriteAudioSet(path(), cut);
+    EXPECT_EQ(ReadAudioSet(path()), cut);
+
     // A line GBK cannot hold would need UTF-8, which cannot hold the old bytes.
+    writeFile(path(), "/m/\x81\r\n/m/\x81\x7Fx.mp3\r\n");
     const QByteArray before = readFile(path());
     const QString error = errorOf([&] { WriteAudioSet(path(), { u"/m/🎵.mp3"_s, lines.at(0) }); });
     EXPECT_TRUE(error.startsWith(u"Cannot create file \"%1\". "_s.arg(path())))
