@@ -12,8 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 using namespace Qt::StringLiterals;
 using namespace ecolvar;
 using namespace ecolvar::test;
@@ -476,29 +474,6 @@ TEST(TranscriptFile, ItemsBeyondWhatTheFileSizeAllowsAreRefused)
     EXPECT_TRUE(refused.error.startsWith(u"more items than a transcript of"_s))
         << refused.error.toStdString();
     EXPECT_EQ(refused.doc.Items.size(), 65536 + hostile.size() / 32);
-}
-
-TEST(TranscriptFile, PipesAndOversizedFilesAreRefusedBeforeReading)
-{
-    QTemporaryDir dir;
-    const QString big = dir.filePath(u"big.eng"_s);
-    {
-        QFile file(big);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_TRUE(file.resize(MaxTranscriptBytes + 1)); // sparse
-    }
-    const QString fifo = dir.filePath(u"pipe.eng"_s);
-    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    RVDocument doc = workedExample();
-    TRVStyle style = englishPaneStyle();
-    QString error;
-    EXPECT_FALSE(LoadDocumentFile(big, doc, style, &error));
-    EXPECT_EQ(error,
-        u"cannot read \"%1\": it is larger than 64 MiB, the largest transcript this program"
-        u" reads"_s.arg(big));
-    EXPECT_FALSE(LoadDocumentFile(fifo, doc, style, &error));
-    EXPECT_EQ(error, u"cannot read \"%1\": it is not a regular file"_s.arg(fifo));
-    EXPECT_EQ(doc, workedExample());
 }
 
 // Inputs the fuzzer found troublesome: whatever is read from them, written and read back, gives
