@@ -85,9 +85,12 @@ SetFile parse(const QString& path, QByteArrayView bytes)
         // program without the mark is read as UTF-8 rather than turned into replacement characters.
         set.encoding = SetEncoding::Utf8;
     }
+    // Each line is decoded on its own: a byte-order mark starting a line is a character of it.
+    const auto flags
+        = QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
     QStringDecoder decoder = set.encoding == SetEncoding::Gbk
-        ? QStringDecoder(gbk, QStringConverter::Flag::Stateless)
-        : QStringDecoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        ? QStringDecoder(gbk, flags)
+        : QStringDecoder(QStringConverter::Utf8, flags);
     if (!decoder.isValid())
         throw EcolvarError(cannotOpen(path, u"The text cannot be decoded."_s));
     for (const QByteArrayView line : splitLines(bytes)) {
