@@ -2,6 +2,7 @@
 
 #include "core/ecolvarerror.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 
 #include <atomic>

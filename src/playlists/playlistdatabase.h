@@ -1,8 +1,9 @@
 #pragma once
 
 #include <QSqlDatabase>
-#include <QSqlError>
 #include <QString>
+
+class QSqlError;
 
 namespace ecolvar {
 
