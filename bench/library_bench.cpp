@@ -107,9 +107,8 @@ struct Panel {
 };
 
 // 1 000 folders (50 at the top, 19 in each of them) with 10 sets in each: 10 000 sets.
-void BM_RebuildLibraryTree(benchmark::State& state)
+void makeLibrary(const Panel& p)
 {
-    Panel p;
     for (int top = 0; top < 50; ++top) {
         const QString topDir = p.lib() + u"Book%1/"_s.arg(top);
         for (int sub = 0; sub < 20; ++sub) {
@@ -119,13 +118,32 @@ void BM_RebuildLibraryTree(benchmark::State& state)
                 writeBytes(folder + u"Lesson%1.mpl"_s.arg(set), {});
         }
     }
+}
+
+// The same library with hostile links beside it (argument 1): a link to the file system's root
+// and a fan-out of 16 levels, each directory holding two links to the next.
+void BM_RebuildLibraryTree(benchmark::State& state)
+{
+    Panel p;
+    makeLibrary(p);
+    if (state.range(0)) {
+        QFile::link(QDir::rootPath(), p.lib() + u"everything"_s);
+        QString dir = p.lib() + u"fan"_s;
+        for (int level = 0; level < 16; ++level) {
+            const QString next = dir + u"/d"_s;
+            QDir().mkpath(next);
+            QFile::link(next, dir + u"/l1"_s);
+            QFile::link(next, dir + u"/l2"_s);
+            dir = next;
+        }
+    }
     p.create();
     for (auto _ : state)
         p.panel->RebuildLibraryTree();
     state.counters["nodes"] = static_cast<double>(
         p.tree.findItems(u"*"_s, Qt::MatchWildcard | Qt::MatchRecursive).size());
 }
-BENCHMARK(BM_RebuildLibraryTree)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RebuildLibraryTree)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // Clicking a set of n entries lists them with their sizes.
 void BM_ListSet(benchmark::State& state)

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 namespace ecolvar {
 
@@ -73,6 +74,25 @@ bool DeleteDirTree(const QString& dir)
     QFile::setPermissions(path, QFile::permissions(path) | ownerAll);
     DeleteDirContents(path);
     return QDir().rmdir(path);
+}
+
+std::optional<QString> SaveFileAtomically(const QString& path, QByteArrayView bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    // A full disk first shows as a short write without an error; writing the rest then fails
+    // with the system's reason, which must be taken before the save is abandoned.
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const qint64 written = file.write(bytes.data() + done, bytes.size() - done);
+        if (written <= 0)
+            return file.errorString();
+        done += written;
+    }
+    if (!file.commit())
+        return file.errorString();
+    return std::nullopt;
 }
 
 } // namespace ecolvar

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
+
+#include <optional>
 
 namespace ecolvar {
 
@@ -24,5 +27,10 @@ bool DeleteDirTree(const QString& dir);
 
 // Removes everything inside the directory dir as DeleteDirTree does, but keeps dir itself.
 void DeleteDirContents(const QString& dir);
+
+// Replaces the file at path by bytes atomically: on any failure the old file stays as it was.
+// Returns the reason of a failure in the system's words ("No space left on device",
+// "Permission denied"), or nothing when the file was written.
+std::optional<QString> SaveFileAtomically(const QString& path, QByteArrayView bytes);
 
 } // namespace ecolvar

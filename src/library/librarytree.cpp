@@ -7,10 +7,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -55,12 +60,22 @@ QString ioError(int code)
     return u"I/O error %1"_s.arg(code);
 }
 
-// A name that would reach outside its folder, or name no entry of its own, is refused.
-void refuseUnsafeName(const QString& name)
+// The longest name, in bytes of the file system's encoding, that file systems hold.
+constexpr qsizetype maxNameBytes = 255;
+
+// A name that would reach outside its folder, or name no entry of its own, is refused; so is a
+// name the file system cannot hold, with the reason. extension is appended to the name on disk.
+void refuseUnsafeName(const QString& name, const QString& extension = {})
 {
     if (name == u"."_s || name == u".."_s || name.contains(u'/') || name.contains(u'\\')
         || name.contains(QChar(u'\0')))
         throw EcolvarError(ioError(EINVAL));
+    if (!name.isValidUtf16())
+        throw EcolvarError(u"名称中含有无法用作文件名的字符（不成对的代理项）"_s);
+    const qsizetype bytes = QFile::encodeName(name + extension).size();
+    if (bytes > maxNameBytes)
+        throw EcolvarError(
+            u"名称太长：文件名最多 %1 字节，此名称有 %2 字节"_s.arg(maxNameBytes).arg(bytes));
 }
 
 // Whether dir holds an entry named name in any letter case, other than the entry named except.
@@ -101,31 +116,123 @@ bool renameEntry(const QString& dir, const QString& from, const QString& to)
     return QDir().rename(dir + from, dir + to);
 }
 
-// Adds the contents of dir (ending in a separator) to node. chain holds the canonical paths of
-// the directories being listed above, so that a link leading back to one of them ends the walk.
-void addContents(LibraryNode& node, const QString& dir, QStringList& chain)
+// What identifies a directory however it is reached: its device and inode where the platform
+// has them (a bind mount of a directory above is caught too), else its canonical path. Empty
+// when the directory cannot be reached.
+QByteArray directoryIdentity(const QString& path)
 {
-    const QString canonical = QFileInfo(dir).canonicalFilePath();
-    if (canonical.isEmpty() || chain.contains(canonical))
-        return;
-    chain.append(canonical);
+#ifdef Q_OS_UNIX
+    struct stat info { };
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return {};
+    return QByteArray::number(static_cast<quint64>(info.st_dev)) + ':'
+        + QByteArray::number(static_cast<quint64>(info.st_ino));
+#else
+    return QFileInfo(path).canonicalFilePath().toUtf8();
+#endif
+}
 
-    // Regular files and directories only: no sockets, pipes or broken links.
-    const QFileInfoList entries
-        = QDir(dir).entryInfoList(QDir::Dirs | QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
-            QDir::Name | QDir::IgnoreCase);
-    for (const QFileInfo& entry : entries) {
-        if (entry.isDir() && !entry.isHidden()) {
-            LibraryNode& folder = node.addChild(LibraryNode::Kind::Folder, entry.fileName());
-            addContents(folder, dir + entry.fileName() + QDir::separator(), chain);
+// One walk of the library. Real directories are walked first, in listing order; links to
+// directories are entered afterwards, in the order they were met, and only when they lead to a
+// directory inside the library that no node shows yet. So every directory is listed once, a
+// link never hides the contents of the real folder it points to, and a link leading out of the
+// library (to "/", say) is a folder that does not expand.
+class LibraryWalk {
+public:
+    LibraryWalk(const QString& libraryDir, LibraryTree::Limits limits)
+        : m_library(QFileInfo(libraryDir).canonicalFilePath()), m_limits(limits)
+    {
+    }
+
+    void run(LibraryNode& root, const QString& dir)
+    {
+        const QByteArray identity = directoryIdentity(dir);
+        if (identity.isEmpty())
+            return;
+        m_visited.insert(identity);
+        addContents(root, dir, 0);
+        for (std::size_t i = 0; i < m_links.size(); ++i) {
+            const PendingLink link = m_links[i];
+            if (!insideLibrary(link.dir))
+                continue;
+            if (!m_visited.contains(link.identity)) {
+                m_visited.insert(link.identity);
+                addContents(*link.node, link.dir, link.depth);
+            }
         }
     }
-    for (const QFileInfo& entry : entries) {
-        if (!entry.isDir() && IsAudioSetFileName(entry.fileName()))
-            node.addChild(LibraryNode::Kind::AudioSet, entry.fileName());
+
+    bool depthLimitHit() const { return m_depthLimitHit; }
+    bool nodeLimitHit() const { return m_nodeLimitHit; }
+
+private:
+    struct PendingLink {
+        LibraryNode* node;
+        QString dir;
+        QByteArray identity;
+        int depth;
+    };
+
+    bool insideLibrary(const QString& dir) const
+    {
+        const QString target = QFileInfo(dir).canonicalFilePath();
+        return !m_library.isEmpty() && target.startsWith(m_library + u'/');
     }
-    chain.removeLast();
-}
+
+    LibraryNode* add(LibraryNode& node, LibraryNode::Kind kind, const QString& caption)
+    {
+        if (m_nodes >= m_limits.maxNodes) {
+            m_nodeLimitHit = true;
+            return nullptr;
+        }
+        ++m_nodes;
+        return &node.addChild(kind, caption);
+    }
+
+    // Adds the contents of dir (ending in a separator), a directory depth levels below the
+    // library, to node.
+    void addContents(LibraryNode& node, const QString& dir, int depth)
+    {
+        // Regular files and directories only: no sockets, pipes or broken links.
+        const QFileInfoList entries = QDir(dir).entryInfoList(
+            QDir::Dirs | QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
+            QDir::Name | QDir::IgnoreCase);
+        for (const QFileInfo& entry : entries) {
+            if (!entry.isDir() || entry.isHidden())
+                continue;
+            LibraryNode* folder = add(node, LibraryNode::Kind::Folder, entry.fileName());
+            if (!folder)
+                return;
+            const QString path = dir + entry.fileName() + QDir::separator();
+            const QByteArray identity = directoryIdentity(path);
+            if (identity.isEmpty())
+                continue;
+            if (depth + 1 >= m_limits.maxDepth) {
+                m_depthLimitHit = true;
+                continue;
+            }
+            if (entry.isSymLink())
+                m_links.push_back({ folder, path, identity, depth + 1 });
+            else if (!m_visited.contains(identity)) {
+                m_visited.insert(identity);
+                addContents(*folder, path, depth + 1);
+            }
+        }
+        for (const QFileInfo& entry : entries) {
+            if (!entry.isDir() && IsAudioSetFileName(entry.fileName())
+                && !add(node, LibraryNode::Kind::AudioSet, entry.fileName()))
+                return;
+        }
+    }
+
+    QString m_library;
+    LibraryTree::Limits m_limits;
+    QSet<QByteArray> m_visited;
+    std::vector<PendingLink> m_links;
+    int m_nodes = 0;
+    bool m_depthLimitHit = false;
+    bool m_nodeLimitHit = false;
+};
 
 } // namespace
 
@@ -168,16 +275,36 @@ void LibraryTree::RebuildLibraryTree()
 {
     auto root = std::make_unique<LibraryNode>();
     root->caption = rootCaption;
-    AddFolderContents(*root, m_libraryDir);
+    LibraryWalk walk(m_libraryDir, m_limits);
+    walk.run(*root, m_libraryDir);
     m_root = std::move(root);
     if (m_rebuilt)
         m_rebuilt();
+    // Once each: the limit stays hit at every later rebuild until the library shrinks.
+    if (walk.nodeLimitHit() && !m_nodeLimitShown) {
+        m_nodeLimitShown = true;
+        m_prompts.information(nodeLimitMessage());
+    }
+    if (walk.depthLimitHit() && !m_depthLimitShown) {
+        m_depthLimitShown = true;
+        m_prompts.information(depthLimitMessage());
+    }
 }
 
 void LibraryTree::AddFolderContents(LibraryNode& node, const QString& dir)
 {
-    QStringList chain;
-    addContents(node, withSeparator(dir), chain);
+    const QString d = withSeparator(dir);
+    LibraryWalk(d, {}).run(node, d);
+}
+
+QString LibraryTree::nodeLimitMessage() const
+{
+    return u"素材库中的文件夹和音频文件集超过 %1 个，只显示了前 %1 个"_s.arg(m_limits.maxNodes);
+}
+
+QString LibraryTree::depthLimitMessage() const
+{
+    return u"素材库中的文件夹超过 %1 层，更深的文件夹没有显示"_s.arg(m_limits.maxDepth);
 }
 
 QString LibraryTree::NodePath(const LibraryNode& node) const
@@ -251,7 +378,7 @@ void LibraryTree::N3Click(const LibraryNode* selected)
     const QString name = m_prompts.input(u"请输入音频文件集名称:"_s);
     if (name.isEmpty())
         return;
-    refuseUnsafeName(name);
+    refuseUnsafeName(name, setExtension);
     const QString dir = NodePath(*selected);
     const QString fileName = name + setExtension;
     if (holdsNameIgnoringCase(dir, fileName, QDir::Files | QDir::System)) {
@@ -285,7 +412,7 @@ void LibraryTree::N8Click(const LibraryNode* selected)
     const QString newName = m_prompts.input(u"请输入新的名称"_s);
     if (newName.isEmpty())
         return;
-    refuseUnsafeName(newName);
+    refuseUnsafeName(newName, setExtension);
     // The extension is always appended; a failed rename is not reported.
     if (selected->parent)
         renameEntry(NodePath(*selected->parent), oldName, newName + setExtension);

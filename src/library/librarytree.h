@@ -69,9 +69,22 @@ public:
     void RebuildLibraryTree();
 
     // Adds the folders (not hidden) and then the audio sets found in dir to node, each group in
-    // listing order (by name, ignoring case), folders with their contents. A link to a directory
-    // is a folder; one that leads back to a directory above it is shown but not entered again.
+    // listing order (by name, ignoring case), folders with their contents. Every directory is
+    // entered once however many links lead to it, real folders before links. A link to a
+    // directory is a folder; it shows contents only when it leads to a directory inside dir
+    // that is not shown elsewhere. The walk stops at the default Limits.
     static void AddFolderContents(LibraryNode& node, const QString& dir);
+
+    // Limits that no real library reaches: folders deeper than maxDepth levels are not entered,
+    // and no more than maxNodes nodes are added below the root. A rebuild that hits one tells
+    // the learner, once in the tree's life (nodeLimitMessage, depthLimitMessage).
+    struct Limits {
+        int maxDepth = 64;
+        int maxNodes = 100000;
+    };
+    void setLimits(Limits limits) { m_limits = limits; }
+    QString nodeLimitMessage() const;
+    QString depthLimitMessage() const;
 
     // The path a node stands for, ending in a separator: LibraryDir, then the captions from the
     // top folder down to the node, each followed by a separator.
@@ -82,6 +95,8 @@ public:
     // The commands of the context menu, acting on the selected node (nullptr when none).
     // Names given by the learner that hold a path separator, or are "." or "..", are refused
     // with the input/output error (an EcolvarError), as is a folder that cannot be created.
+    // Names the file system cannot hold (over 255 bytes with the extension, or a lone surrogate)
+    // are refused with an EcolvarError that says why.
     void N2Click(const LibraryNode* selected); // 添加文件夹
     void N4Click(const LibraryNode* selected); // 删除文件夹
     void N5Click(const LibraryNode* selected); // 更名文件夹
@@ -94,6 +109,9 @@ private:
     QString m_libraryDir;
     std::unique_ptr<LibraryNode> m_root;
     std::function<void()> m_rebuilt;
+    Limits m_limits;
+    bool m_nodeLimitShown = false;
+    bool m_depthLimitShown = false;
 };
 
 } // namespace ecolvar

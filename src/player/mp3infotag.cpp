@@ -2,6 +2,8 @@
 
 #include <QIODevice>
 
+#include <cstdlib>
+
 namespace ecolvar {
 
 namespace {
@@ -12,7 +14,7 @@ std::uint32_t bigEndian32(const QByteArray& bytes, std::int64_t at)
 {
     std::uint32_t value = 0;
     for (int i = 0; i < 4; ++i)
-        value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+        value = (value << 8) | static_cast<unsigned char>(bytes.at(static_cast<qsizetype>(at + i)));
     return value;
 }
 
@@ -31,6 +33,8 @@ struct FrameHeader {
     bool mpeg1 = false;
     bool mono = false;
     std::int64_t length = 0;
+    std::int64_t minLength = 0; // at the lowest bitrate, without padding
+    std::int64_t maxLength = 0; // at the highest bitrate, with padding
 };
 
 // Decodes a layer III frame header at `at`; nothing when the four bytes are not one.
@@ -58,7 +62,11 @@ std::optional<FrameHeader> frameHeaderAt(const QByteArray& bytes, std::int64_t a
     const int rate = ratesV1[rateIndex] >> (version == 3 ? 0 : version == 2 ? 1 : 2);
     const int kbps = frame.mpeg1 ? bitratesV1[bitrateIndex] : bitratesV2[bitrateIndex];
     const int padding = static_cast<int>((h >> 9) & 1);
-    frame.length = (frame.mpeg1 ? 144000 : 72000) * kbps / rate + padding;
+    const int factor = frame.mpeg1 ? 144000 : 72000;
+    const int* bitrates = frame.mpeg1 ? bitratesV1 : bitratesV2;
+    frame.length = factor * kbps / rate + padding;
+    frame.minLength = factor * bitrates[1] / rate;
+    frame.maxLength = factor * bitrates[14] / rate + 1;
     return frame;
 }
 
@@ -89,6 +97,8 @@ std::optional<Mp3InfoTag> findMp3InfoTag(const QByteArray& bytes, std::int64_t o
 
         Mp3InfoTag tag;
         tag.streamStart = offset + at;
+        tag.minFrameBytes = frame->minLength;
+        tag.maxFrameBytes = frame->maxLength;
         const std::int64_t sideInfo
             = frame->mpeg1 ? (frame->mono ? 17 : 32) : (frame->mono ? 9 : 17);
         const std::int64_t xing = at + 4 + sideInfo;
@@ -122,8 +132,15 @@ bool mp3HeaderLengthIsReliable(const std::optional<Mp3InfoTag>& tag, std::int64_
 {
     if (!tag || !tag->frames || *tag->frames == 0)
         return false;
-    // Without a byte count there is no way to tell a truncated file: trust the header.
-    return !tag->bytes || fileSize - tag->streamStart >= static_cast<std::int64_t>(*tag->bytes);
+    constexpr std::int64_t id3v1Size = 128;
+    const std::int64_t stream = fileSize - tag->streamStart;
+    const std::int64_t slack = 2 * tag->maxFrameBytes + id3v1Size;
+    if (tag->bytes && std::abs(stream - static_cast<std::int64_t>(*tag->bytes)) > slack)
+        return false;
+    // The header frame and the announced frames, each between the shortest and the longest.
+    const std::int64_t frames = static_cast<std::int64_t>(*tag->frames) + 1;
+    return frames * tag->minFrameBytes <= stream + slack
+        && stream <= frames * tag->maxFrameBytes + slack;
 }
 
 } // namespace ecolvar

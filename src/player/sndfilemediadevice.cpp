@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -85,6 +86,12 @@ std::optional<qint64> scanMp3Frames(const QString& path, bool truncated)
     if (encoderDelay >= 0 && decoderDelay >= 0)
         frames -= encoderDelay + decoderDelay;
     return std::max<qint64>(frames, 0);
+}
+
+// Milliseconds of frames at rate, without overflow for any frame count.
+qint64 framesToMs(qint64 frames, qint64 rate)
+{
+    return frames / rate * 1000 + frames % rate * 1000 / rate;
 }
 
 bool isMp3(const SF_INFO& info)
@@ -314,6 +321,12 @@ void SndFileMediaDevice::Open()
             u"%1 frames, %2 channels, %3 Hz"_s.arg(decoder->frames)
                 .arg(info.channels)
                 .arg(info.samplerate)));
+    // Positions are ints of milliseconds: a longer file is refused rather than wrapped.
+    if (framesToMs(decoder->frames, info.samplerate) > std::numeric_limits<int>::max())
+        throw EcolvarError(openErrorText(path, u"it is longer than the player can count"_s,
+            u"%1 frames at %2 Hz, more than %3 ms"_s.arg(decoder->frames)
+                .arg(info.samplerate)
+                .arg(std::numeric_limits<int>::max())));
     m_decoder = std::move(decoder);
     m_positionFrame = 0;
 }
@@ -492,7 +505,8 @@ qint64 SndFileMediaDevice::msToFrame(int ms) const
 
 int SndFileMediaDevice::frameToMs(qint64 frame) const
 {
-    return static_cast<int>(frame * 1000 / m_decoder->info.samplerate);
+    // Open refuses files whose length does not fit.
+    return static_cast<int>(framesToMs(frame, m_decoder->info.samplerate));
 }
 
 } // namespace ecolvar

@@ -30,16 +30,16 @@ QList<QSqlRecord> LstQuery::run(LstStatement statement, Bindings values)
     QSqlQuery query(m_database.connection());
     query.setForwardOnly(true);
     if (!query.prepare(statementText(statement)))
-        throw EcolvarError(query.lastError().text());
+        throw EcolvarError(PlaylistDatabase::errorText(query.lastError()));
     for (const auto& [name, value] : values)
         query.bindValue(QString::fromUtf16(name), value);
     if (!query.exec())
-        throw EcolvarError(query.lastError().text());
+        throw EcolvarError(PlaylistDatabase::errorText(query.lastError()));
     QList<QSqlRecord> rows;
     while (query.next())
         rows.append(query.record());
     if (query.lastError().isValid())
-        throw EcolvarError(query.lastError().text());
+        throw EcolvarError(PlaylistDatabase::errorText(query.lastError()));
     return rows;
 }
 

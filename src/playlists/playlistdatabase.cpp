@@ -59,17 +59,23 @@ PlaylistDatabase::PlaylistDatabase(const QString& fileName)
 {
     m_db = QSqlDatabase::addDatabase(u"QSQLITE"_s, m_connectionName);
     m_db.setDatabaseName(fileName);
-    // Another program may hold the file for a moment: wait for it rather than fail at once.
-    m_db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=3000"_s);
+    // Another program may hold the file for a moment: wait a little, then tell the learner.
+    m_db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=500"_s);
+    open();
+}
+
+void PlaylistDatabase::open()
+{
+    m_error.clear();
     if (!m_db.open()) {
-        m_error = u"Cannot open database \"%1\". %2"_s.arg(fileName, m_db.lastError().text());
+        m_error = u"Cannot open database \"%1\". %2"_s.arg(m_fileName, errorText(m_db.lastError()));
         return;
     }
-    // Opening only finds the file; a damaged file shows itself at the first statement.
+    // Opening only finds the file; a damaged or locked file shows itself at the first statement.
     try {
         createSchema();
     } catch (const EcolvarError& e) {
-        m_error = u"Cannot open database \"%1\". %2"_s.arg(fileName, e.text());
+        m_error = u"Cannot open database \"%1\". %2"_s.arg(m_fileName, e.text());
         m_db.close();
     }
 }
@@ -87,27 +93,43 @@ void PlaylistDatabase::createSchema()
     QSqlQuery query(m_db);
     for (const char16_t* statement : schema) {
         if (!query.exec(QString::fromUtf16(statement)))
-            throw EcolvarError(query.lastError().text());
+            throw EcolvarError(errorText(query.lastError()));
     }
     transaction.commit();
 }
 
-void PlaylistDatabase::requireOpen() const
+void PlaylistDatabase::requireOpen()
 {
+    if (!isOpen())
+        open();
     if (!isOpen())
         throw EcolvarError(m_error);
 }
 
-QSqlDatabase PlaylistDatabase::connection() const
+QSqlDatabase PlaylistDatabase::connection()
 {
     requireOpen();
     return m_db;
 }
 
-ScopedTransaction::ScopedTransaction(const PlaylistDatabase& database) : m_db(database.connection())
+QString PlaylistDatabase::lockedText()
+{
+    return u"播放列表数据库正被其他程序使用"_s;
+}
+
+QString PlaylistDatabase::errorText(const QSqlError& error)
+{
+    // SQLITE_BUSY and SQLITE_LOCKED.
+    const QString code = error.nativeErrorCode();
+    if (code == u"5"_s || code == u"6"_s)
+        return lockedText();
+    return error.text();
+}
+
+ScopedTransaction::ScopedTransaction(PlaylistDatabase& database) : m_db(database.connection())
 {
     if (!m_db.transaction())
-        throw EcolvarError(m_db.lastError().text());
+        throw EcolvarError(PlaylistDatabase::errorText(m_db.lastError()));
 }
 
 ScopedTransaction::~ScopedTransaction()
@@ -120,7 +142,7 @@ void ScopedTransaction::commit()
 {
     m_done = true;
     if (!m_db.commit()) {
-        const QString text = m_db.lastError().text();
+        const QString text = PlaylistDatabase::errorText(m_db.lastError());
         m_db.rollback();
         throw EcolvarError(text);
     }

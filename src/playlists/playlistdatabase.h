@@ -3,6 +3,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+class QSqlError;
+
 namespace ecolvar {
 
 // The playlist database: one SQLite file with the playlists table LstFileTblM and the entries
@@ -10,7 +12,9 @@ namespace ecolvar {
 // connection and removes it when destroyed, so several can live side by side (tests, benchmarks).
 //
 // Opening never throws. When the file cannot be opened or is not a database, the object stays
-// closed and remembers why: every statement run on it then throws that error again.
+// closed and remembers why; every statement run on it tries to open it again first and, when
+// that fails too, throws why. A file locked by another program is waited for half a second at
+// most and then reported as such (lockedText).
 class PlaylistDatabase {
 public:
     // The file name of the program's database, looked up in the working directory.
@@ -28,12 +32,19 @@ public:
     const QString& openError() const { return m_error; }
     const QString& fileName() const { return m_fileName; }
 
-    // Throws EcolvarError with the open error when the database is not open.
-    void requireOpen() const;
+    // Opens the database again when it is not open; throws EcolvarError with the open error
+    // when it still cannot be opened.
+    void requireOpen();
     // The connection for running statements; throws like requireOpen().
-    QSqlDatabase connection() const;
+    QSqlDatabase connection();
+
+    // What the learner is told when another program holds the file locked.
+    static QString lockedText();
+    // The text of a failed statement: lockedText() when the file was locked, else the driver's.
+    static QString errorText(const QSqlError& error);
 
 private:
+    void open();
     void createSchema();
 
     QString m_fileName;
@@ -46,7 +57,7 @@ private:
 class ScopedTransaction {
 public:
     // Begins the transaction; throws EcolvarError when it cannot.
-    explicit ScopedTransaction(const PlaylistDatabase& database);
+    explicit ScopedTransaction(PlaylistDatabase& database);
     ~ScopedTransaction();
     ScopedTransaction(const ScopedTransaction&) = delete;
     ScopedTransaction& operator=(const ScopedTransaction&) = delete;

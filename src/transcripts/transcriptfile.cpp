@@ -3,8 +3,10 @@
 #include "transcripts/stylestream.h"
 #include "transcripts/textcodec.h"
 
+#include "core/commonprocs.h"
+
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 
 #include <charconv>
 
@@ -161,8 +163,8 @@ struct Header {
 class Reader {
 public:
     Reader(QByteArrayView data, RVDocument& doc, TRVStyle& style)
-        : m_begin(data.data()), m_p(data.data()), m_end(data.data() + data.size()), m_doc(doc),
-          m_style(style)
+        : m_begin(data.data()), m_p(data.data()), m_end(data.data() + data.size()),
+          m_maxItems(65536 + data.size() / 32), m_doc(doc), m_style(style)
     {
     }
 
@@ -357,9 +359,13 @@ private:
         return fail(u"paragraph style %1 is not defined"_s.arg(para));
     }
 
-    // Puts the item into its paragraph and attaches a pending checkpoint.
-    void place(RVItem&& item, int para)
+    // Puts the item into its paragraph and attaches a pending checkpoint. Fails beyond the
+    // items the data's size allows, which keeps memory a small multiple of the file.
+    bool place(RVItem&& item, int para)
     {
+        if (m_doc.Items.size() >= m_maxItems)
+            return fail(
+                u"more items than a transcript of %1 bytes can hold"_s.arg(m_end - m_begin));
         item.ParaNo = para;
         if (para == -1 && (m_doc.Items.isEmpty() || m_doc.Items.last().occupiesWholeLine())) {
             item.ParaNo = 0;
@@ -370,6 +376,7 @@ private:
             m_checkpoint.reset();
         }
         m_doc.Items.append(std::move(item));
+        return true;
     }
 
     bool readTextRecord(const Header& h)
@@ -411,7 +418,8 @@ private:
                 item.Options &= ~rvioUnicode;
             item.Tag = h.tag;
             item.Hint = hint;
-            place(std::move(item), h.para);
+            if (!place(std::move(item), h.para))
+                return false;
         }
         return true;
     }
@@ -514,14 +522,15 @@ private:
         item.Options = quint8(h.options);
         item.Tag = h.tag;
         item.Record = std::make_shared<const RVRecord>(std::move(record));
-        place(std::move(item), h.para);
-        return true;
+        return place(std::move(item), h.para);
     }
 
     const char* m_begin;
     const char* m_p;
     const char* m_end;
     const char* m_recordStart = nullptr;
+    // An item takes about 128 bytes; a file needs 2 bytes for an empty one.
+    qsizetype m_maxItems;
     RVDocument& m_doc;
     TRVStyle& m_style;
     int m_version = 1;
@@ -778,21 +787,37 @@ std::optional<QByteArray> writeTranscript(
     return std::move(writer.output());
 }
 
+std::optional<QByteArray> ReadTranscriptBytes(const QString& path, QString* error)
+{
+    const auto failed = [&](const QString& what) {
+        if (error)
+            *error = what;
+        return std::nullopt;
+    };
+    // Checked before opening: opening a pipe blocks until another program writes to it, and a
+    // device may never end.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return failed(u"cannot read \"%1\": it is not a regular file"_s.arg(path));
+    if (info.size() > MaxTranscriptBytes)
+        return failed(u"cannot read \"%1\": it is larger than %2 MiB, the largest transcript"
+                      u" this program reads"_s.arg(path)
+                          .arg(MaxTranscriptBytes >> 20));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return failed(u"cannot open \"%1\": %2"_s.arg(path, file.errorString()));
+    QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return failed(u"cannot read \"%1\": %2"_s.arg(path, file.errorString()));
+    if (data.size() > MaxTranscriptBytes)
+        return failed(u"cannot read \"%1\": it grew while it was read"_s.arg(path));
+    return data;
+}
+
 bool LoadDocumentFile(const QString& path, RVDocument& doc, TRVStyle& style, QString* error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = u"cannot open \"%1\": %2"_s.arg(path, file.errorString());
-        return false;
-    }
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = u"cannot read \"%1\": %2"_s.arg(path, file.errorString());
-        return false;
-    }
-    return readTranscript(data, doc, style, error);
+    const std::optional<QByteArray> data = ReadTranscriptBytes(path, error);
+    return data && readTranscript(*data, doc, style, error);
 }
 
 bool SaveDocumentFile(
@@ -801,10 +826,9 @@ bool SaveDocumentFile(
     const std::optional<QByteArray> bytes = writeTranscript(doc, style, error);
     if (!bytes)
         return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit()) {
+    if (const std::optional<QString> failure = SaveFileAtomically(path, *bytes)) {
         if (error)
-            *error = u"cannot write \"%1\": %2"_s.arg(path, file.errorString());
+            *error = u"cannot write \"%1\": %2"_s.arg(path, *failure);
         return false;
     }
     return true;

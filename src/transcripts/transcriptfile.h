@@ -19,7 +19,8 @@ namespace ecolvar {
 // Reads a transcript from data into doc, which is emptied first. Style blocks with at least one
 // style replace the matching collection of style; a file without them keeps style's styles.
 // Returns false at the first malformed record, with a message in *error; the items read before
-// it stay in doc. Never trusts a length beyond the bytes that remain.
+// it stay in doc. Never trusts a length beyond the bytes that remain, and refuses more than
+// 65 536 + data.size() / 32 items, so that memory stays a small multiple of the data.
 bool readTranscript(
     QByteArrayView data, RVDocument& doc, TRVStyle& style, QString* error = nullptr);
 
@@ -30,7 +31,15 @@ bool readTranscript(
 std::optional<QByteArray> writeTranscript(
     const RVDocument& doc, const TRVStyle& style, QString* error = nullptr);
 
-// Loads the file at path. When it cannot be opened, returns false and leaves doc unchanged;
+// The largest transcript read; a larger one is refused.
+constexpr qint64 MaxTranscriptBytes = 64 << 20;
+
+// The bytes of the transcript file at path, or nothing with a message in *error when it is no
+// regular file (never opened then: a pipe would block), larger than MaxTranscriptBytes or
+// cannot be read.
+std::optional<QByteArray> ReadTranscriptBytes(const QString& path, QString* error = nullptr);
+
+// Loads the file at path. When it cannot be read, returns false and leaves doc unchanged;
 // otherwise as readTranscript.
 bool LoadDocumentFile(
     const QString& path, RVDocument& doc, TRVStyle& style, QString* error = nullptr);

@@ -5,8 +5,8 @@
 //   resave --editor IN OUT
 //                  the same through the editor: loads IN into an offscreen TRichTextEdit with
 //                  the English pane's style sheet, lays it out and saves it from there
-// Exit status: 0 when the load succeeded, 1 when it failed, 2 for a usage error or a file that
-// cannot be read or written.
+// Exit status: 0 when the load succeeded, 1 when it failed, 2 for a usage error, a file that
+// cannot be read or written (no regular file, too large) or a lack of memory.
 
 #include "richtext/trichtextedit.h"
 #include "transcripts/stylestream.h"
@@ -19,6 +19,7 @@
 #include <QJsonObject>
 
 #include <cstdio>
+#include <new>
 
 using namespace Qt::StringLiterals;
 using namespace ecolvar;
@@ -59,18 +60,14 @@ struct Loaded {
 // Reads the file; nothing when it cannot be read (the message is printed).
 std::optional<Loaded> load(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        printError(u"cannot open \"%1\": %2"_s.arg(path, file.errorString()));
-        return std::nullopt;
-    }
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        printError(u"cannot read \"%1\": %2"_s.arg(path, file.errorString()));
+    QString error;
+    const std::optional<QByteArray> data = ReadTranscriptBytes(path, &error);
+    if (!data) {
+        printError(error);
         return std::nullopt;
     }
     Loaded loaded;
-    loaded.ok = readTranscript(data, loaded.doc, loaded.style, &loaded.error);
+    loaded.ok = readTranscript(*data, loaded.doc, loaded.style, &loaded.error);
     return loaded;
 }
 
@@ -180,10 +177,15 @@ int main(int argc, char* argv[])
     const bool isResave = args.size() == 3 && args[0] == "resave"_L1;
     if (!dumpOrText && !isResave)
         return usage();
-    const std::optional<Loaded> loaded = load(args[1]);
-    if (!loaded)
+    try {
+        const std::optional<Loaded> loaded = load(args[1]);
+        if (!loaded)
+            return kUsageOrFile;
+        if (isResave)
+            return resave(*loaded, args[2]);
+        return args[0] == "dump"_L1 ? dump(*loaded) : text(*loaded);
+    } catch (const std::bad_alloc&) {
+        printError(u"not enough memory for \"%1\""_s.arg(args[1]));
         return kUsageOrFile;
-    if (isResave)
-        return resave(*loaded, args[2]);
-    return args[0] == "dump"_L1 ? dump(*loaded) : text(*loaded);
+    }
 }

@@ -10,7 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <climits>
+#include <csignal>
+
+#include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
 
@@ -189,6 +193,33 @@ TEST_F(DeleteDirTreeTest, MissingOrEmptyPathReturnsFalseAndChangesNothing)
     EXPECT_FALSE(DeleteDirTree(QString()));
     EXPECT_FALSE(DeleteDirTree(path(u"keep/f"_s))); // a file is not a directory
     EXPECT_EQ(test::readFile(path(u"keep/f"_s)), "x");
+}
+
+// A disk that fills up during the save (here a file size limit, which fails the same way):
+// the old file stays and the reason is the system's, not "Unknown error".
+TEST(SaveFileAtomically, AFailedSaveKeepsTheOldFileAndGivesTheRealReason)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"set.mpl"_s);
+    test::writeFile(path, "old\r\n");
+    EXPECT_EQ(SaveFileAtomically(path, "new\r\n"), std::nullopt);
+    EXPECT_EQ(test::readFile(path), "new\r\n");
+
+    rlimit before {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = before;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const std::optional<QString> failure = SaveFileAtomically(path, QByteArray(100000, 'x'));
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_EQ(failure, qt_error_string(EFBIG));
+    EXPECT_EQ(test::readFile(path), "new\r\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList { u"set.mpl"_s });
+
+    const std::optional<QString> missing = SaveFileAtomically(dir.filePath(u"no/such"_s), "x");
+    EXPECT_EQ(missing, qt_error_string(ENOENT));
 }
 
 } // namespace

@@ -11,6 +11,8 @@
 
 #include <cerrno>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 
 namespace ecolvar::test {
@@ -132,6 +134,62 @@ TEST_F(AudioSetFileTest, AWriteThatFailsPartWayKeepsTheOldFileByteForByte)
     EXPECT_EQ(readFile(path()), old);
     EXPECT_EQ(
         QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { u"set.mpl"_s });
+}
+
+TEST_F(AudioSetFileTest, BytesThatAreNotTextSurviveARewriteOrTheRewriteIsRefused)
+{
+    // Neither GBK nor UTF-8: 0x7F and CR cannot follow the lead byte 0x81.
+    const QByteArray foreign = "/m/\x81\x7Fx.mp3\r\n/m/ok.mp3\r\n/m/\x81\r\n";
+    writeFile(path(), foreign);
+    const QStringList lines = ReadAudioSet(path());
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines.at(0).contains(QChar::ReplacementCharacter));
+    EXPECT_EQ(lines.at(2), u"/m/"_s + QChar::ReplacementCharacter); // cut off by the line end
+
+    // Appending and removing lines keeps the bytes of the lines left as they were.
+    WriteAudioSet(path(), lines + QStringList { u"/m/新.mp3"_s });
+    EXPECT_EQ(readFile(path()), foreign + "/m/\xD0\xC2.mp3\r\n");
+    WriteAudioSet(path(), { lines.at(2), lines.at(0) });
+    EXPECT_EQ(readFile(path()), "/m/\x81\r\n/m/\x81\x7Fx.mp3\r\n");
+
+    // A character cut off by the end of the file, marks that are characters of a line: the
+    // rewrite reads back the same.
+    for (const QByteArray& bytes : { QByteArray("/m/\xE4\xB8\xAD\n\xD6"),
+             QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF\n\xEF\xBB\xBF") }) {
+        writeFile(path(), bytes);
+        const QStringList read = ReadAudioSet(path());
+        WriteAudioSet(path(), read);
+        EXPECT_EQ(ReadAudioSet(path()), read);
+    }
+
+    // A line GBK cannot hold would need UTF-8, which cannot hold the old bytes.
+    writeFile(path(), "/m/\x81\r\n/m/\x81\x7Fx.mp3\r\n");
+    const QByteArray before = readFile(path());
+    const QString error = errorOf([&] { WriteAudioSet(path(), { u"/m/🎵.mp3"_s, lines.at(0) }); });
+    EXPECT_TRUE(error.startsWith(u"Cannot create file \"%1\". "_s.arg(path())))
+        << error.toStdString();
+    EXPECT_EQ(readFile(path()), before);
+}
+
+TEST_F(AudioSetFileTest, OversizedFilesAndPipesAreRefusedAndNeverReplaced)
+{
+    {
+        QFile big(path());
+        ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(big.resize(MaxAudioSetBytes + 1)); // sparse
+    }
+    const QString error = errorOf([&] { ReadAudioSet(path()); });
+    EXPECT_EQ(error,
+        u"Cannot open file \"%1\". The file is larger than 64 MiB, the largest set file this "
+        u"program reads."_s.arg(path()));
+    EXPECT_TRUE(errorOf([&] { WriteAudioSet(path(), { u"/m/a.mp3"_s }); }).contains(u"64 MiB"_s));
+    EXPECT_EQ(QFileInfo(path()).size(), MaxAudioSetBytes + 1);
+
+    // A pipe would block the reader until some other program wrote to it.
+    const QString fifo = path(u"pipe.mpl"_s);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_EQ(errorOf([&] { ReadAudioSet(fifo); }),
+        u"Cannot open file \"%1\". It is not a regular file."_s.arg(fifo));
 }
 
 TEST_F(AudioSetFileTest, BlankLinesHoldOnlyBlanksAndControlCharacters)

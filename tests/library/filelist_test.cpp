@@ -253,5 +253,22 @@ TEST_F(FileListTest, APathInAVolumeRootWithTwoSeparatorsIsListedAndRemoved)
     EXPECT_EQ(setBytes(), "");
 }
 
+TEST_F(FileListTest, ASetThatCannotBeReadIsAnErrorAndAddingNeverReplacesIt)
+{
+    const LibraryNode* node = set("/m/a.mp3\r\n");
+    {
+        QFile big(lib() + u"Lesson.mpl"_s);
+        ASSERT_TRUE(big.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(big.resize(MaxAudioSetBytes + 100)); // sparse
+    }
+    EXPECT_TRUE(errorOf([&] { list.TreeView1Click(node); }).contains(u"64 MiB"_s));
+    chosen = { audio(u"new.mp3"_s) };
+    EXPECT_TRUE(errorOf([&] { list.t1Click(node, selectedFiles); }).contains(u"64 MiB"_s));
+    EXPECT_EQ(dialogs, 0);
+    EXPECT_TRUE(prompts.shown().isEmpty());
+    EXPECT_EQ(QFileInfo(lib() + u"Lesson.mpl"_s).size(), MaxAudioSetBytes + 100);
+    EXPECT_TRUE(setBytes().startsWith("/m/a.mp3\r\n"));
+}
+
 } // namespace
 } // namespace ecolvar::test

@@ -3,6 +3,7 @@
 #include "qtprinters.h"
 
 #include <cerrno>
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -149,6 +150,37 @@ TEST_F(LibraryTreeTest, AddFolderReportsTheInputOutputErrorAndDoesNotRebuild)
     EXPECT_EQ(addFolder(u"New"_s), ioError(ENOENT));
 }
 
+TEST_F(LibraryTreeTest, NamesTheFileSystemCannotHoldAreRefusedWithTheReason)
+{
+    make(u"Book/a.mpl"_s);
+    tree.RebuildLibraryTree();
+    // 85 three-byte characters are 255 bytes: a folder, but not a set once ".mpl" is added.
+    const QString longest = QString(85, QChar(u'语'));
+    const QString loneSurrogate = u"a"_s + QChar(0xD800) + u"b"_s;
+    const auto run = [this](void (LibraryTree::*command)(const LibraryNode*), const QString& node,
+                         const QString& name) {
+        prompts.answerInput(name);
+        const LibraryNode& selected = at(node);
+        return errorOf([&] { (tree.*command)(&selected); });
+    };
+    EXPECT_EQ(run(&LibraryTree::N2Click, {}, longest), QString());
+    const int rebuildsBefore = rebuilds;
+    for (const auto& [command, node] :
+        { std::pair { &LibraryTree::N2Click, QString() }, { &LibraryTree::N5Click, u"Book"_s },
+            { &LibraryTree::N3Click, QString() }, { &LibraryTree::N8Click, u"Book/a.mpl"_s } }) {
+        const bool set = command == &LibraryTree::N3Click || command == &LibraryTree::N8Click;
+        const QString tooLong = set ? longest : longest + u"x"_s;
+        EXPECT_EQ(run(command, node, tooLong),
+            u"名称太长：文件名最多 255 字节，此名称有 %1 字节"_s.arg(set ? 259 : 256));
+        EXPECT_EQ(run(command, node, loneSurrogate),
+            u"名称中含有无法用作文件名的字符（不成对的代理项）"_s);
+    }
+    EXPECT_EQ(rebuilds, rebuildsBefore);
+    EXPECT_EQ(QDir(lib()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+        QStringList({ u"Book"_s, longest }));
+    EXPECT_TRUE(exists(u"Book/a.mpl"_s));
+}
+
 TEST_F(LibraryTreeTest, DeleteFolderAsksAndRebuildsAfterEitherAnswer)
 {
     make(u"English/Book/a.mpl"_s);
@@ -215,16 +247,79 @@ TEST_F(LibraryTreeTest, DeletingNeverFollowsLinks)
     EXPECT_EQ(readFile(outside.filePath(u"set.mpl"_s)), "line\r\n");
 }
 
-TEST_F(LibraryTreeTest, LinksToDirectoriesAreFoldersButACycleIsNotEnteredAgain)
+TEST_F(LibraryTreeTest, EveryDirectoryIsShownOnceAndLinksNeverHideTheRealFolder)
 {
     make(u"A/B/deep.mpl"_s);
+    make(u"z/real.mpl"_s);
+    make(u".hidden/kept.mpl"_s);
     ASSERT_TRUE(QFile::link(lib() + u"A"_s, lib() + u"A/B/back"_s));
     ASSERT_TRUE(QFile::link(lib(), lib() + u"A/root"_s));
     ASSERT_TRUE(QFile::link(lib() + u"A/B"_s, lib() + u"twin"_s));
+    // Listed before the folder it points to, yet the folder keeps its contents.
+    ASSERT_TRUE(QFile::link(lib() + u"z"_s, lib() + u"a-link"_s));
+    // The only way to a hidden folder: the link shows it.
+    ASSERT_TRUE(QFile::link(lib() + u".hidden"_s, lib() + u"shown"_s));
     tree.RebuildLibraryTree();
     EXPECT_EQ(shape(),
-        u"Ecolvar:0[A:1[B:1[back:1 deep.mpl:2] root:1] "
-        u"twin:1[back:1[B:1 root:1] deep.mpl:2]]"_s);
+        u"Ecolvar:0[A:1[B:1[back:1 deep.mpl:2] root:1] a-link:1 shown:1[kept.mpl:2] twin:1 "
+        u"z:1[real.mpl:2]]"_s);
+}
+
+TEST_F(LibraryTreeTest, LinksOutOfTheLibraryAndFanOutsOfLinksStayFlat)
+{
+    // A link to the file system's root, and a link to a sibling of the library.
+    ASSERT_TRUE(QFile::link(QDir::rootPath(), lib() + u"everything"_s));
+    writeFile(programDir() + u"beside/other.mpl"_s, "");
+    ASSERT_TRUE(QFile::link(programDir() + u"beside"_s, lib() + u"beside"_s));
+    // 24 levels, each directory with two links to the next: 2^24 paths, 24 directories.
+    QString dir = lib() + u"fan"_s;
+    for (int level = 0; level < 24; ++level) {
+        const QString next = dir + u"/d"_s;
+        ASSERT_TRUE(QDir().mkpath(next));
+        ASSERT_TRUE(QFile::link(next, dir + u"/l1"_s));
+        ASSERT_TRUE(QFile::link(next, dir + u"/l2"_s));
+        dir = next;
+    }
+    tree.RebuildLibraryTree();
+
+    EXPECT_EQ(describe(at(u"everything"_s)), u"everything:1"_s);
+    EXPECT_EQ(describe(at(u"beside"_s)), u"beside:1"_s);
+    int nodes = 0;
+    std::function<void(const LibraryNode&)> count = [&](const LibraryNode& n) {
+        ++nodes;
+        for (const auto& child : n.children)
+            count(*child);
+    };
+    count(tree.root());
+    EXPECT_EQ(nodes, 1 + 2 + 1 + 24 * 3);
+    EXPECT_TRUE(prompts.shown().isEmpty());
+}
+
+TEST_F(LibraryTreeTest, TheDepthAndNodeLimitsAreEachReportedOnce)
+{
+    tree.setLimits({ .maxDepth = 10, .maxNodes = 200 });
+    QString deep = lib() + u"deep"_s;
+    for (int level = 1; level < 13; ++level)
+        deep += u"/d"_s;
+    ASSERT_TRUE(QDir().mkpath(deep));
+    tree.RebuildLibraryTree();
+    tree.RebuildLibraryTree();
+    EXPECT_EQ(prompts.texts(Kind::Information), QStringList { tree.depthLimitMessage() });
+    const LibraryNode* n = &at(u"deep"_s);
+    int depth = 1;
+    for (; !n->children.empty(); n = n->children.front().get())
+        ++depth;
+    EXPECT_EQ(depth, 10);
+
+    prompts.clear();
+    QDir(lib()).removeRecursively();
+    make(u"many/"_s);
+    for (int i = 0; i < 300; ++i)
+        writeFile(lib() + u"many/%1.mpl"_s.arg(i), "");
+    tree.RebuildLibraryTree();
+    tree.RebuildLibraryTree();
+    EXPECT_EQ(prompts.texts(Kind::Information), QStringList { tree.nodeLimitMessage() });
+    EXPECT_EQ(at(u"many"_s).children.size(), std::size_t(199));
 }
 
 TEST_F(LibraryTreeTest, RenameFolder)

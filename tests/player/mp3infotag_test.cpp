@@ -81,5 +81,34 @@ TEST(Mp3InfoTag, ReadsOnlyWhatItIsGiven)
     }
 }
 
+// A header frame that disagrees with the bytes after it is not trusted: two files joined (the
+// header counts the first only) and headers announcing far more or fewer frames than fit.
+TEST(Mp3InfoTag, AHeaderTheBytesDisagreeWithNeedsAScan)
+{
+    QFile file(test::audioFixture(u"lame.mp3"_s));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray lame = file.readAll();
+    const auto reliable = [](const QByteArray& bytes) {
+        return mp3HeaderLengthIsReliable(findMp3InfoTag(bytes, 0), bytes.size());
+    };
+    ASSERT_TRUE(reliable(lame));
+    EXPECT_TRUE(reliable(lame + QByteArray(128, 'T'))); // an ID3v1 tag at the end
+    EXPECT_FALSE(reliable(lame + lame));
+
+    const qsizetype info = std::max(lame.indexOf("Info"), lame.indexOf("Xing"));
+    ASSERT_GT(info, 0);
+    const quint32 frames = findMp3InfoTag(lame, 0)->frames.value();
+    for (const quint32 announced : { 0x00C00000u, frames * 20, frames / 20 }) {
+        SCOPED_TRACE(announced);
+        QByteArray lying = lame;
+        for (int i = 0; i < 4; ++i)
+            lying[info + 8 + i] = static_cast<char>(announced >> (24 - 8 * i));
+        EXPECT_FALSE(reliable(lying));
+        // Without its byte count the frame count alone is checked.
+        lying[info + 7] = static_cast<char>(lying[info + 7] & ~2);
+        EXPECT_FALSE(reliable(lying));
+    }
+}
+
 } // namespace
 } // namespace ecolvar

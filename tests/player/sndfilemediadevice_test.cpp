@@ -10,6 +10,7 @@
 #include <QMediaDevices>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -79,6 +80,59 @@ TEST(SndFileMediaDevice, LengthIsWhatDecodes)
         EXPECT_EQ(length, frames * 1000 / rate);
         EXPECT_LT(length, name == u"cbr.mp3" ? 2'100 : 1'000);
     }
+}
+
+// Joined files and lying headers measure what the file holds; a WAV beyond 4 GB keeps its
+// length (no wrap to a negative number).
+TEST(SndFileMediaDevice, LengthsOfJoinedLyingAndHugeFiles)
+{
+    QTemporaryDir dir;
+    QFile lame(audioFixture(u"lame.mp3"_s));
+    ASSERT_TRUE(lame.open(QIODevice::ReadOnly));
+    const QByteArray bytes = lame.readAll();
+    const qsizetype info = std::max(bytes.indexOf("Info"), bytes.indexOf("Xing"));
+    QByteArray lying = bytes;
+    for (int i = 0; i < 4; ++i)
+        lying[info + 8 + i] = static_cast<char>(0x00C00000u >> (24 - 8 * i));
+    // The joined file holds two files of 2 s, each with the encoder's padding at its end.
+    for (const auto& [name, content, length] :
+        { std::tuple { u"joined.mp3"_s, QByteArray(bytes + bytes), 4'000 },
+            { u"lying.mp3"_s, lying, 2'000 } }) {
+        SCOPED_TRACE(name.toStdString());
+        const QString path = dir.filePath(name);
+        QFile out(path);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(content);
+        out.close();
+        SndFileMediaDevice device(Output::Silent);
+        device.setFileName(path);
+        testing::internal::CaptureStderr();
+        device.Open();
+        testing::internal::GetCapturedStderr();
+        EXPECT_NEAR(device.Length(), length, 60);
+    }
+
+    // 4 GiB + 1 MiB of silence (sparse) behind a header whose 32-bit sizes cannot count that
+    // far: 44.1 kHz 16-bit stereo is 6.8 hours; 1 kHz 8-bit mono is 1 193 hours, more than the
+    // int milliseconds of a position hold.
+    const qint64 dataBytes = (qint64(4) << 30) + (1 << 20);
+    const auto sparseWav = [&](const QString& name, const char* format) {
+        const QString path = dir.filePath(name);
+        QFile wav(path);
+        EXPECT_TRUE(wav.open(QIODevice::WriteOnly));
+        wav.write(QByteArray::fromHex("52494646ffffffff57415645666d742010000000") // RIFF, fmt
+            + QByteArray::fromHex(format) + QByteArray::fromHex("64617461ffffffff")); // data
+        EXPECT_TRUE(wav.resize(wav.size() + dataBytes));
+        return path;
+    };
+    SndFileMediaDevice device(Output::Silent);
+    device.setFileName(sparseWav(u"cd.wav"_s, "0100020044ac000010b1020004001000"));
+    device.Open();
+    EXPECT_GE(device.Length(), 0xFFFF'FFFFLL / 4 * 1000 / 44'100);
+    EXPECT_LE(device.Length(), dataBytes / 4 * 1000 / 44'100);
+    const QString tooLong = sparseWav(u"long.wav"_s, "01000100e8030000e803000001000800");
+    EXPECT_TRUE(openErrorOf(tooLong).contains(u"it is longer than the player can count"_s))
+        << openErrorOf(tooLong).toStdString();
 }
 
 TEST(SndFileMediaDevice, SeekClampsToTheFile)

@@ -66,6 +66,20 @@ TEST_F(TMp3PlayerTest, LoadDropsMissingUnreadableAndEmptyFilesAndLaysOutTheRest)
     EXPECT_FALSE(view.tick);
 }
 
+TEST_F(TMp3PlayerTest, ATimelineLongerThan596HoursKeepsEveryFile)
+{
+    // Three files of 243 hours: the total passes 2^31 ms and never wraps.
+    const int hours243 = 243 * 3'600'000;
+    const QString a = addFile(u"a.mp3"_s, hours243);
+    const QString b = addFile(u"b.mp3"_s, hours243);
+    const QString c = addFile(u"c.mp3"_s, hours243);
+    loadListFiles({ a, b, c });
+    EXPECT_EQ(player.FileList(), QStringList({ a, b, c }));
+    EXPECT_EQ(player.TotalLength(), 3LL * hours243);
+    EXPECT_EQ(bar.pieces.size(), 3);
+    EXPECT_TRUE(prompts.shown().isEmpty());
+}
+
 TEST_F(TMp3PlayerTest, AListOfMissingFilesLoadsAsAnEmptyTimelineThatNothingPlays)
 {
     view.positionText = u"位置：0:0:7/0:0:9"_s;

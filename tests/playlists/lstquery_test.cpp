@@ -282,5 +282,49 @@ TEST(PlaylistDatabaseTest, AnUnusableFileGivesItsErrorAtEveryStatementAndIsNotTo
     EXPECT_EQ(test::readFile(damaged), bytes);
 }
 
+// Another program holding the file locked: told so at once, and usable as soon as it lets go,
+// whether the lock was there at opening or came later.
+TEST(PlaylistDatabaseTest, ALockedFileIsReportedAndUsedOnceTheLockIsGone)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(u"vek.db"_s);
+    {
+        PlaylistDatabase create(file);
+        ASSERT_TRUE(create.isOpen());
+    }
+    const QString lockerName = u"other-program"_s;
+    {
+        QSqlDatabase locker = QSqlDatabase::addDatabase(u"QSQLITE"_s, lockerName);
+        locker.setDatabaseName(file);
+        ASSERT_TRUE(locker.open());
+        QSqlQuery lock(locker);
+        ASSERT_TRUE(lock.exec(u"begin exclusive"_s));
+
+        PlaylistDatabase db(file);
+        EXPECT_FALSE(db.isOpen());
+        EXPECT_TRUE(db.openError().endsWith(PlaylistDatabase::lockedText()))
+            << db.openError().toStdString();
+        LstQuery query(db, u"temqry"_s);
+        EXPECT_THROW(query.allLists(), EcolvarError);
+
+        ASSERT_TRUE(lock.exec(u"commit"_s));
+        query.createList(u"after"_s);
+        EXPECT_TRUE(db.isOpen());
+
+        ASSERT_TRUE(lock.exec(u"begin exclusive"_s));
+        try {
+            query.createList(u"while locked"_s);
+            ADD_FAILURE() << "no error";
+        } catch (const EcolvarError& e) {
+            EXPECT_EQ(e.text(), PlaylistDatabase::lockedText());
+        }
+        ASSERT_TRUE(lock.exec(u"rollback"_s));
+        query.createList(u"unlocked"_s);
+        EXPECT_EQ(query.allLists().size(), 2);
+        locker.close();
+    }
+    QSqlDatabase::removeDatabase(lockerName);
+}
+
 } // namespace
 } // namespace ecolvar

@@ -475,6 +475,26 @@ TEST(TranscriptFile, ASaveThatFailsPartWayKeepsTheOldFileByteForByte)
         QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { u"lesson.eng"_s });
 }
 
+TEST(TranscriptFile, ItemsBeyondWhatTheFileSizeAllowsAreRefused)
+{
+    // 60 000 empty paragraphs are one record of 2 bytes each, and still read back.
+    RVDocument blank;
+    for (int i = 0; i < 60000; ++i)
+        blank.Items.append(RVItem::text(QString()));
+    const Loaded back = load(save(blank));
+    EXPECT_TRUE(back.ok) << back.error.toStdString();
+    EXPECT_EQ(back.doc.Items.size(), 60000);
+
+    // A million empty lines would take some 128 MB of items for 1 MB of file.
+    const qsizetype lines = 1000000;
+    const QByteArray hostile = "0 1000000 0 0 0 0\r\n" + QByteArray(lines, '\n');
+    const Loaded refused = load(hostile);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_TRUE(refused.error.startsWith(u"more items than a transcript of"_s))
+        << refused.error.toStdString();
+    EXPECT_EQ(refused.doc.Items.size(), 65536 + hostile.size() / 32);
+}
+
 // Inputs the fuzzer found troublesome: whatever is read from them, written and read back, gives
 // the same document, and from the second writing on the same bytes.
 TEST(TranscriptFile, FuzzFindingsReadAndWriteStably)

@@ -1,3 +1,4 @@
+#include "transcripts/transcriptfile.h"
 #include "transcripttest.h"
 
 #include "qtprinters.h"
@@ -10,6 +11,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using namespace ecolvar::test;
@@ -57,6 +60,28 @@ const QByteArray records = "1 1 1 0 0 0\r\nLesson one\r\n"
                            "4 1 -1 1 0 \"first<kelmor>second\" \"hint\"\r\ndialogue\r\n"
                            "0 1 -1 1 0 0\r\n about travel.\r\n"
                            "3 1 0 4 0 0\r\n\xD0\xC2\xB5\xC4\xD2\xBB\xD0\xD0\r\n"; // 新的一行 in GBK
+
+TEST_F(TranscriptTool, InputsThatAreNoTranscriptFileEndWithStatus2)
+{
+    const QString fifo = m_dir.filePath(u"pipe.eng"_s);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString big = m_dir.filePath(u"big.eng"_s);
+    {
+        QFile file(big);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(ecolvar::MaxTranscriptBytes + 1)); // sparse
+    }
+    for (const QString& path : { fifo, u"/dev/zero"_s, big }) {
+        const ToolRun run = runTool({ u"text"_s, path });
+        EXPECT_EQ(run.status, 2) << path.toStdString();
+        EXPECT_TRUE(run.err.contains(QFile::encodeName(path))) << run.err.toStdString();
+    }
+    // Empty lines by the million: refused by the reader, not by running out of memory.
+    const ToolRun run = runTool(
+        { u"text"_s, file(u"blank.eng"_s, "0 4000000 0 0 0 0\r\n" + QByteArray(4000000, '\n')) });
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("more items than")) << run.err.toStdString();
+}
 
 } // namespace
 
