@@ -39,8 +39,8 @@ int accuracy(const QString& dir)
         { "quiet (-38 dBFS), noise -45 dB", -38, 45 },
         { "quiet (-38 dBFS), noise -30 dB", -38, 30 },
     };
-    std::printf("%-32s %6s %6s %6s %9s %7s\n", "case", "truth", "marks", "hits", "precision",
-        "recall");
+    std::printf(
+        "%-32s %6s %6s %6s %9s %7s\n", "case", "truth", "marks", "hits", "precision", "recall");
     bool allMet = true;
     for (const Case& c : cases) {
         int truthTotal = 0;
@@ -103,9 +103,8 @@ qint64 longestStallMs(const QString& path)
     qint64 longest = 0;
     QTimer ticker;
     ticker.setInterval(10);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        longest = std::max(longest, sinceTick.restart() - 10);
-    });
+    QObject::connect(
+        &ticker, &QTimer::timeout, [&] { longest = std::max(longest, sinceTick.restart() - 10); });
     QObject::connect(&finder, &SentenceFinder::marksFound, qApp, &QCoreApplication::quit);
     QObject::connect(&finder, &SentenceFinder::failed, qApp, &QCoreApplication::quit);
     sinceTick.start();
