@@ -16,6 +16,8 @@ packages=(
   sox lame xvfb xauth pulseaudio pulseaudio-utils fonts-wqy-microhei imagemagick
   # benchmarks and fuzzing
   libbenchmark-dev clang libclang-rt-14-dev
+  # speech for the sentence-marks benchmark
+  espeak-ng
 )
 
 missing=()

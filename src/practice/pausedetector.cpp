@@ -81,16 +81,19 @@ std::optional<AudioLevels> measureAudioLevels(
         throw EcolvarError(u"%1: no audio"_s.arg(path));
 
     const auto channels = size_t(info.channels);
-    const auto samplesPerFrame = std::max<qint64>(1, qint64(info.samplerate) * frameMs / 1000);
+    // Frame k ends at sample (k + 1) * rate * frameMs / 1000, so that frames stay frameMs long
+    // on average at any rate (22050 Hz has no whole number of samples in 10 ms).
+    const auto frameEnd = [&](qint64 k) { return (k + 1) * info.samplerate * frameMs / 1000; };
     constexpr sf_count_t chunkFrames = 16384;
     std::vector<float> buffer(size_t(chunkFrames) * channels);
 
     AudioLevels result;
     if (info.frames > 0)
-        result.levelsDb.reserve(size_t(info.frames / samplesPerFrame + 1));
+        result.levelsDb.reserve(size_t(info.frames * 1000 / info.samplerate / frameMs + 1));
     double sum = 0;
     qint64 inFrame = 0;
     qint64 decoded = 0;
+    qint64 nextFrameEnd = frameEnd(0);
     int lastPercent = -1;
     const double scale = 1.0 / double(channels * channels);
     auto closeFrame = [&] {
@@ -109,8 +112,11 @@ std::optional<AudioLevels> measureAudioLevels(
             for (size_t c = 0; c < channels; ++c)
                 mono += p[c];
             sum += double(mono) * double(mono);
-            if (++inFrame == samplesPerFrame)
+            ++inFrame;
+            if (decoded + f + 1 == nextFrameEnd) {
                 closeFrame();
+                nextFrameEnd = frameEnd(qint64(result.levelsDb.size()));
+            }
         }
         decoded += got;
         if (progress && info.frames > 0) {

@@ -37,6 +37,9 @@ TEST_P(PauseDetection, FindsTheGapsBetweenSentencesAtAnyLoudness)
     const QString path = dir.filePath(u"speech.wav"_s);
     test::SpeechRecipe recipe;
     recipe.seed = 7;
+    // No whole number of samples in a 10 ms frame, and long enough for a drift to show.
+    recipe.sampleRate = 11025;
+    recipe.sentences = 40;
     recipe.speechDb = GetParam().speechDb;
     recipe.noiseBelowSpeechDb = GetParam().noiseBelowSpeechDb;
     const test::GeneratedSpeech truth = test::writeGeneratedSpeech(path, recipe);
