@@ -10,23 +10,23 @@ class MediaDevice;
 class PlayerView;
 class Prompts;
 class TMp3Player;
-class TSegmentTrackBar;
+class TrackBarView;
 
 // The main window's playback handlers: the tick that follows the device while the timer runs, the
-// transport and repeat-segment buttons, the side panel's double-click and "立即播放 ". The repeat
-// segment is kept in three places that the handlers update together: the bar's selection (bar
-// units), in single-file mode the device's PlayFrom/PlayTo (milliseconds), and SegStartMs/SegEndMs.
+// transport and repeat-segment buttons and the side panel's double-click. The repeat segment is
+// kept in three places that the handlers update together: the player's band (bar units), in
+// single-file mode the device's PlayFrom/PlayTo (milliseconds), and SegStartMs/SegEndMs.
 // The main window owns it; handlers are connected to it directly.
 class PlayerControls : public QObject {
     Q_OBJECT
 
 public:
-    PlayerControls(TMp3Player& player, MediaDevice& device, TSegmentTrackBar& bar, PlayerView& view,
+    PlayerControls(TMp3Player& player, MediaDevice& device, TrackBarView& bar, PlayerView& view,
         Prompts& prompts, QObject* parent = nullptr);
 
     // The repeat segment's start and end in milliseconds as last set or shifted; survive loads.
-    int SegStartMs = 0;
-    int SegEndMs = 0;
+    qint64 SegStartMs = 0;
+    qint64 SegEndMs = 0;
 
     // How the tick waits when it finds the device stopped (milliseconds); sleeps by default.
     void setPause(std::function<void(int ms)> pause);
@@ -47,22 +47,20 @@ public:
 
     // Plays the file of the side panel's selected line from its beginning.
     void ListBox1DblClick();
-    // "立即播放 ": loads the file list's selected file in single-file mode.
-    void N14Click();
 
 private:
-    void listModeTick(int width, int total);
+    void listModeTick(int width, qint64 total);
     void singleFileTick();
     // Bar units and milliseconds in list mode; false on an empty timeline or a bar of width 0.
-    bool listScale(int& width, int& total) const;
-    // SegStartMs and SegEndMs from the bar's selection, then Label6 from them.
+    bool listScale(int& width, qint64& total) const;
+    // SegStartMs and SegEndMs from the player's band, then Label6 from them.
     void segmentFromSelection(double msPerUnit);
     void shiftListPoint(bool start, int deltaMs);
     void shiftFilePoint(bool start, int deltaMs);
 
     TMp3Player& m_player;
     MediaDevice& m_device;
-    TSegmentTrackBar& m_bar;
+    TrackBarView& m_bar;
     PlayerView& m_view;
     Prompts& m_prompts;
     std::function<void(int)> m_pause;

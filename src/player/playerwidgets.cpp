@@ -3,15 +3,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QTimer>
-#include <QTreeWidget>
 
 namespace ecolvar {
-
-namespace {
-// The file list's columns that make a file's path: its name and its directory.
-constexpr int captionColumn = 0;
-constexpr int directoryColumn = 2;
-} // namespace
 
 PlayerWidgets::PlayerWidgets(const Controls& controls, QObject* parent)
     : QObject(parent), m_controls(controls)
@@ -61,17 +54,6 @@ void PlayerWidgets::setTickEnabled(bool enabled)
 bool PlayerWidgets::tickEnabled() const
 {
     return m_controls.Timer2->isActive();
-}
-
-std::optional<FileRow> PlayerWidgets::selectedFile() const
-{
-    QTreeWidget* list = m_controls.ListView1;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = list->topLevelItem(i);
-        if (item->isSelected())
-            return FileRow { item->text(captionColumn), item->text(directoryColumn) };
-    }
-    return std::nullopt;
 }
 
 void PlayerWidgets::ListBox1MouseMove(QListWidgetItem* item)

@@ -8,7 +8,6 @@ class QLabel;
 class QListWidget;
 class QListWidgetItem;
 class QTimer;
-class QTreeWidget;
 
 namespace ecolvar {
 
@@ -23,7 +22,6 @@ public:
         QLabel* LblFileLst = nullptr;
         QListWidget* ListBox1 = nullptr;
         QTimer* Timer2 = nullptr;
-        QTreeWidget* ListView1 = nullptr;
     };
     explicit PlayerWidgets(const Controls& controls, QObject* parent = nullptr);
 
@@ -35,7 +33,6 @@ public:
     int selectedSideLine() const override;
     void setTickEnabled(bool enabled) override;
     bool tickEnabled() const override;
-    std::optional<FileRow> selectedFile() const override;
 
     // The pointer entered a line of the side panel: its hint becomes the line's text, the full
     // path. Over the empty area below the lines the hint keeps its text.

@@ -5,8 +5,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <optional>
-
 namespace ecolvar::test {
 
 // The player's view as plain values: what the labels, the side panel and the timer would show.
@@ -24,7 +22,6 @@ public:
     int selectedSideLine() const override { return selectedLine; }
     void setTickEnabled(bool enabled) override { tick = enabled; }
     bool tickEnabled() const override { return tick; }
-    std::optional<FileRow> selectedFile() const override { return fileRow; }
 
     QString positionText = QStringLiteral("(unset)");
     QString segmentText = QStringLiteral("(unset)");
@@ -32,7 +29,6 @@ public:
     QStringList sideLines;
     int selectedLine = -1;
     bool tick = false;
-    std::optional<FileRow> fileRow;
 };
 
 } // namespace ecolvar::test
