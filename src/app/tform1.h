@@ -5,6 +5,7 @@
 #include "playlists/playinglist.h"
 #include "playlists/tmaintainlstfrm.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QMainWindow>
 #include <QStringList>
@@ -34,6 +35,9 @@ class LibraryPanel;
 class PlayerControls;
 class PlayerWidgets;
 class PlaylistDatabase;
+class PracticeController;
+class PracticeStore;
+class PracticeWidgets;
 class Prompts;
 class TMp3Player;
 class TOpenLstFrm;
@@ -141,10 +145,27 @@ public:
     std::unique_ptr<TMp3Player> Mp3Player;
     PlayerControls* Player = nullptr;
 
+    // Sentence by sentence: marks, the drill and resume points; the drill's label sits on the
+    // status line.
+    PracticeController* Practice = nullptr;
+    QLabel* LblDrill = nullptr;
+
     // Menus.
     QMenu* menuFile = nullptr;
     QAction* N15 = nullptr; // 保存(&S)
     QAction* N16 = nullptr; // 退出(&X)
+    // 练习(&P): keys that text editing and input methods leave alone (function keys and Esc),
+    // so they reach the player while the caret is in a transcript pane.
+    QMenu* menuPractice = nullptr;
+    QAction* actPlayPause = nullptr; // F5
+    QAction* actBack2s = nullptr; // F2
+    QAction* actForward2s = nullptr; // F3
+    QAction* actPrevSentence = nullptr; // F6
+    QAction* actRepeatSentence = nullptr; // F7
+    QAction* actNextSentence = nullptr; // F8
+    QAction* actDrill = nullptr; // F9
+    QAction* actStopDrill = nullptr; // Esc
+    QAction* actDrillSettings = nullptr;
     QMenu* menuHelp = nullptr;
     QAction* N13 = nullptr; // 帮助(&P)
 
@@ -198,6 +219,25 @@ private:
     void N14Click();
 
     void createDialogs();
+
+    // Timer2: the drill while it runs, else the playback tick.
+    void Timer2Timer();
+    void createPractice();
+    void buildPracticeMenu();
+    // Where the learner is in the open document, in milliseconds of its timeline.
+    qint64 currentPositionMs() const;
+    // Single-file mode: plays from ms.
+    void playFromMs(int ms);
+    void skipBy(int deltaMs);
+    void previousSentence();
+    void nextSentence();
+    void repeatSentence();
+    void toggleDrill();
+    void stopDrill();
+    void editDrillSettings();
+    void practiceDocumentOpened(const QString& docName);
+    // Stores where the learner leaves the open document.
+    void rememberDocument();
     // Shows the chooser; the chosen playlist's name, or nothing when none was chosen.
     std::optional<QString> chooseList();
     void enterListMode() override;
@@ -218,6 +258,9 @@ private:
     QString m_libraryDir;
     std::unique_ptr<PlaylistDatabase> m_playlistDb;
     std::unique_ptr<PlayingList> m_playingList;
+    std::unique_ptr<PracticeStore> m_practiceStore;
+    std::unique_ptr<PracticeWidgets> m_practiceView;
+    QElapsedTimer m_clock;
     QtFilePicker m_filePicker;
 };
 

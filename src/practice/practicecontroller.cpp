@@ -57,7 +57,12 @@ std::optional<int> PracticeController::previousSentenceStart(int positionMs) con
 std::optional<int> PracticeController::nextSentenceStart(int positionMs) const
 {
     const int i = m_marks.indexAt(positionMs);
-    if (i < 0 || i + 1 >= m_marks.sentences.size())
+    if (i < 0)
+        return std::nullopt;
+    // Before the first sentence, the next one is the first.
+    if (positionMs < m_marks.sentences[i].startMs)
+        return m_marks.sentences[i].startMs;
+    if (i + 1 >= m_marks.sentences.size())
         return std::nullopt;
     return m_marks.sentences[i + 1].startMs;
 }

@@ -47,7 +47,8 @@ public:
 
     // The marks of the current file; empty until they are found.
     const SentenceMarks& marks() const { return m_marks; }
-    // The start of the sentence before / after the one holding positionMs, if there is one.
+    // The start of the sentence before / after the one holding positionMs, if there is one
+    // (before the first sentence, the next one is the first).
     std::optional<int> previousSentenceStart(int positionMs) const;
     std::optional<int> nextSentenceStart(int positionMs) const;
     // The sentence holding positionMs (for a repeat segment).

@@ -19,6 +19,8 @@ const char16_t* const schema[] = {
     u"create table if not exists PracticeMarkCache("
     u"FilePath text primary key, FileSize integer, ModifiedMs integer, LengthMs integer, "
     u"Starts text)",
+    u"create table if not exists PracticeDrill(Id integer primary key, Passes integer, "
+    u"PausePercent integer)",
 };
 
 // Prepares text on the database's connection, binds values in order and runs it.
@@ -65,6 +67,22 @@ void PracticeStore::setResumePoint(const QString& docName, const ResumePoint& po
     run(m_database,
         u"insert or replace into PracticeResume(DocName, PositionMs, Speed) values (?, ?, ?)"_s,
         { docName, point.positionMs, point.speed });
+}
+
+std::optional<std::pair<int, int>> PracticeStore::drillSettings() const
+{
+    QSqlQuery query
+        = run(m_database, u"select Passes, PausePercent from PracticeDrill where Id = 1"_s);
+    if (!query.next())
+        return std::nullopt;
+    return std::pair { query.value(0).toInt(), query.value(1).toInt() };
+}
+
+void PracticeStore::setDrillSettings(int passes, int pausePercent)
+{
+    run(m_database,
+        u"insert or replace into PracticeDrill(Id, Passes, PausePercent) values (1, ?, ?)"_s,
+        { passes, pausePercent });
 }
 
 std::optional<CachedPauseMarks> PracticeStore::cachedMarks(

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <optional>
+#include <utility>
 
 namespace ecolvar {
 
@@ -35,6 +36,10 @@ public:
 
     std::optional<ResumePoint> resumePoint(const QString& docName) const;
     void setResumePoint(const QString& docName, const ResumePoint& point);
+
+    // The number of passes and the pause (per cent) of the drill as last set, if ever.
+    std::optional<std::pair<int, int>> drillSettings() const;
+    void setDrillSettings(int passes, int pausePercent);
 
     // The marks stored for path, when its size and modification time are still those stored.
     std::optional<CachedPauseMarks> cachedMarks(

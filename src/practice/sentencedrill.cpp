@@ -20,6 +20,10 @@ void SentenceDrill::start(const QList<Sentence>& sentences, int index)
 {
     if (index < 0 || index >= sentences.size())
         return;
+    if (!isRunning()) {
+        m_savedFrom = m_device.PlayFrom();
+        m_savedTo = m_device.PlayTo();
+    }
     m_sentences = sentences;
     m_state = State::Playing;
     jumpTo(index);
@@ -38,8 +42,15 @@ void SentenceDrill::stop()
 {
     if (!isRunning())
         return;
-    m_state = State::Idle;
     m_device.Stop();
+    finish();
+}
+
+void SentenceDrill::finish()
+{
+    m_state = State::Idle;
+    m_device.setPlayFrom(m_savedFrom);
+    m_device.setPlayTo(m_savedTo);
 }
 
 void SentenceDrill::tick(qint64 nowMs)
@@ -47,7 +58,7 @@ void SentenceDrill::tick(qint64 nowMs)
     if (m_state == State::Playing && m_device.Mode() != ModePlaying) {
         const bool lastPass = m_pass >= m_settings.passes;
         if (lastPass && m_index + 1 >= m_sentences.size()) {
-            m_state = State::Idle; // the last pass of the last sentence ends the drill
+            finish(); // the last pass of the last sentence ends the drill
             return;
         }
         const Sentence& s = m_sentences[m_index];

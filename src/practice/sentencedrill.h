@@ -10,7 +10,8 @@ class MediaDevice;
 // sentence's length, for saying it aloud), then moves on to the next sentence and stops after
 // the last. It plays through the device's play range; time comes in through tick(), called
 // often (every tick of the window's timer) with a clock in milliseconds. Owned by the window; it
-// does not own the device.
+// does not own the device. The play range the device had before the drill (a repeat segment) is
+// set again, pending, when the drill stops or ends.
 class SentenceDrill {
 public:
     static constexpr int minPasses = 1;
@@ -52,6 +53,7 @@ private:
     enum class State { Idle, Playing, Pausing };
 
     void playPass();
+    void finish();
 
     MediaDevice& m_device;
     Settings m_settings;
@@ -60,6 +62,8 @@ private:
     int m_index = 0;
     int m_pass = 1;
     qint64 m_pauseEndMs = 0;
+    int m_savedFrom = 0;
+    int m_savedTo = 0;
 };
 
 } // namespace ecolvar

@@ -55,6 +55,7 @@ TEST_F(PracticeControllerTest, SentenceCommandsAndTheDrillFollowTheMarksOfTheOpe
     EXPECT_EQ(practice.previousSentenceStart(5000), 1000);
     EXPECT_EQ(practice.previousSentenceStart(500), 1000);
     EXPECT_EQ(practice.nextSentenceStart(5000), 6500);
+    EXPECT_EQ(practice.nextSentenceStart(500), 1000);
     EXPECT_FALSE(practice.nextSentenceStart(7000));
     EXPECT_EQ(practice.sentenceAt(4000), (Sentence { 4000, 6500, u"two"_s }));
 
