@@ -288,6 +288,8 @@ void TForm1::buildPracticeMenu()
     actDrill = item(u"actDrill"_s, u"逐句复读"_s, Qt::Key_F9, [this] { toggleDrill(); });
     actStopDrill
         = item(u"actStopDrill"_s, u"停止逐句复读"_s, Qt::Key_Escape, [this] { stopDrill(); });
+    // Esc is taken only while a drill runs; otherwise it goes where it would go.
+    actStopDrill->setEnabled(false);
     actDrillSettings = item(
         u"actDrillSettings"_s, u"逐句复读设置…"_s, QKeySequence(), [this] { editDrillSettings(); });
 }
@@ -303,8 +305,10 @@ void TForm1::Timer2Timer()
     TrackBar->setThumb(position / 1000);
     m_playerView->setPositionText(positionText(position, Mp3Player->TotalLength()));
     // After the drill the device stays where the last sentence ended.
-    if (!Practice->drill().isRunning())
+    if (!Practice->drill().isRunning()) {
         m_playerView->setTickEnabled(false);
+        actStopDrill->setEnabled(false);
+    }
 }
 
 qint64 TForm1::currentPositionMs() const
@@ -390,6 +394,7 @@ void TForm1::toggleDrill()
 {
     Practice->toggleDrill(int(currentPositionMs()));
     m_playerView->setTickEnabled(Practice->drill().isRunning());
+    actStopDrill->setEnabled(Practice->drill().isRunning());
 }
 
 void TForm1::stopDrill()
@@ -418,6 +423,7 @@ void TForm1::practiceDocumentOpened(const QString& docName)
     const qint64 total = Mp3Player->TotalLength();
     const auto point = Practice->documentOpened(
         docName, audio, int(std::min<qint64>(total, std::numeric_limits<int>::max())));
+    actStopDrill->setEnabled(false);
     if (!point || point->positionMs <= 0 || point->positionMs >= total)
         return;
     if (Mp3Player->ListMode()) {

@@ -81,6 +81,7 @@ TEST_F(TForm1PracticeTest, FunctionKeysReachThePlayerWhileATranscriptPaneHasTheF
     QTest::keyClick(pane, Qt::Key_Escape);
     EXPECT_EQ(form->LblDrill->text(), QString());
     EXPECT_NE(m_devices.player->Mode(), ModePlaying);
+    EXPECT_FALSE(form->actStopDrill->isEnabled()); // Esc is free again
 
     // The keys never typed into the pane.
     EXPECT_TRUE(pane->toPlainText().isEmpty());
