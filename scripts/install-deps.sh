@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   # build
   cmake g++ make pkg-config ninja-build clang-format
+  # the second compiler and the static checks (.clang-tidy)
+  clang clang-tidy
   # Qt 6: widgets, multimedia (audio output), SQL with SQLite, SVG icons
   qt6-base-dev qt6-multimedia-dev libqt6sql6-sqlite qt6-svg-dev qt6-qpa-plugins
   # audio decoding
@@ -15,7 +17,7 @@ packages=(
   # fixtures and headless runs
   sox lame xvfb xauth pulseaudio pulseaudio-utils fonts-wqy-microhei imagemagick
   # benchmarks and fuzzing
-  libbenchmark-dev clang libclang-rt-14-dev
+  libbenchmark-dev libclang-rt-14-dev
   # speech for the sentence-marks benchmark
   espeak-ng
 )

@@ -23,12 +23,13 @@ public:
 };
 
 // The devices of the program: the player plays through the sound server (or silently on a
-// real-time clock where there is none); the probe never touches the audio system.
+// real-time clock where there is none); the probes never touch the audio system.
 ecolvar::MediaDevices realDevices()
 {
     using Device = ecolvar::SndFileMediaDevice;
     return { std::make_unique<Device>(Device::Output::Speakers),
-        std::make_unique<Device>(Device::Output::Silent) };
+        std::make_unique<Device>(Device::Output::Silent),
+        [] { return std::make_unique<Device>(Device::Output::Silent); } };
 }
 
 } // namespace

@@ -4,11 +4,13 @@
 #include "core/errorreport.h"
 #include "core/prompts.h"
 #include "library/librarypanel.h"
+#include "player/lengthmeasurer.h"
 #include "player/playercontrols.h"
 #include "player/playerview.h"
 #include "player/playerwidgets.h"
 #include "player/tmp3player.h"
 #include "player/tsegmenttrackbar.h"
+#include "playlists/lengthtable.h"
 #include "playlists/playlistdatabase.h"
 #include "playlists/topenlstfrm.h"
 #include "practice/practicecontroller.h"
@@ -128,6 +130,7 @@ TForm1::TForm1(Prompts& prompts, const QString& programDir, const QString& datab
     MediaDevices made = devices();
     MediaPlayer1 = std::move(made.player);
     MediaPlayer2 = std::move(made.probe);
+    m_probes = std::move(made.probes);
 
     buildMenus();
     buildLayout();
@@ -183,8 +186,8 @@ void TForm1::FormCreate()
     connectHandler(t1, &QAction::triggered, Library, &LibraryPanel::t1Click);
     connectHandler(N11, &QAction::triggered, Library, &LibraryPanel::N11Click);
 
-    // 4. The segment track bar fills Panel9. Moving its thumb by hand starts nothing: it only
-    //    sets where the next play begins, so its change signal stays unconnected.
+    // 4. The segment track bar fills Panel9. While playing, releasing its thumb or clicking the
+    //    bar plays on from there; stopped, it only sets where the next play begins.
     TrackBar = new TSegmentTrackBar(Panel9);
     TrackBar->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     Panel9->layout()->addWidget(TrackBar);
@@ -209,9 +212,15 @@ void TForm1::FormCreate()
     Label7->setText(positionText(TrackBar->value(), 0));
 
     // 8. The timeline player and the handlers that drive it.
-    m_playerView = new PlayerWidgets({ Label6, Label7, LblFileLst, ListBox1, Timer2 }, this);
+    m_playerView
+        = new PlayerWidgets({ Label6, Label7, LblFileLst, ListBox1, Timer2, StatusBar1 }, this);
     Mp3Player = std::make_unique<TMp3Player>(
         *MediaPlayer1, *MediaPlayer2, *TrackBar, *m_playerView, m_prompts);
+    if (m_probes) {
+        m_lengthTable = std::make_unique<LengthTable>(*m_playlistDb);
+        m_measurer = std::make_unique<LengthMeasurer>(m_probes, m_lengthTable.get());
+        Mp3Player->setMeasurer(m_measurer.get());
+    }
     // Opening a document (a file or a playlist) is announced by the player: the transcript
     // panes follow it.
     Player
@@ -230,6 +239,8 @@ void TForm1::FormCreate()
         SpeedButton11, &QToolButton::clicked, Player, &PlayerControls::SpeedButton11Click);
     connectHandler(
         ListBox1, &QListWidget::itemDoubleClicked, Player, &PlayerControls::ListBox1DblClick);
+    connectHandler(TrackBar, &QSlider::sliderMoved, Player, &PlayerControls::TrackBarMoved);
+    connectHandler(TrackBar, &QSlider::sliderReleased, Player, &PlayerControls::TrackBarReleased);
     connectHandler(
         ListBox1, &QListWidget::itemEntered, m_playerView, &PlayerWidgets::ListBox1MouseMove);
     connectHandler(N14, &QAction::triggered, this, &TForm1::N14Click);

@@ -31,6 +31,8 @@ class QWidget;
 
 namespace ecolvar {
 
+class LengthMeasurer;
+class LengthTable;
 class LibraryPanel;
 class PlayerControls;
 class PlayerWidgets;
@@ -44,10 +46,13 @@ class TOpenLstFrm;
 class TSegmentTrackBar;
 
 // The two media devices of the window: the one that plays the timeline, and the one that only
-// measures file lengths and never opens the audio output.
+// measures file lengths and never opens the audio output. With probes, loads measure lengths on a
+// worker thread, each run with a probe of its own made by it; without, the probe measures them
+// before a load returns.
 struct MediaDevices {
     std::unique_ptr<MediaDevice> player;
     std::unique_ptr<MediaDevice> probe;
+    std::function<std::unique_ptr<MediaDevice>()> probes;
 };
 using MediaDeviceFactory = std::function<MediaDevices()>;
 
@@ -258,6 +263,9 @@ private:
     QString m_libraryDir;
     std::unique_ptr<PlaylistDatabase> m_playlistDb;
     std::unique_ptr<PlayingList> m_playingList;
+    std::function<std::unique_ptr<MediaDevice>()> m_probes;
+    std::unique_ptr<LengthTable> m_lengthTable;
+    std::unique_ptr<LengthMeasurer> m_measurer;
     std::unique_ptr<PracticeStore> m_practiceStore;
     std::unique_ptr<PracticeWidgets> m_practiceView;
     QElapsedTimer m_clock;

@@ -37,6 +37,22 @@ template <typename F> bool guarded(F&& fn)
     }
 }
 
+namespace detail {
+
+// Calls the handler with the signal's arguments when it takes them, otherwise with none. A
+// function template of its own, so that the branch not taken depends on its parameters and is
+// never instantiated.
+template <typename Handler, typename Receiver, typename... Args>
+void invokeHandler(const Handler& handler, Receiver* receiver, Args&&... args)
+{
+    if constexpr (std::is_invocable_v<const Handler&, Receiver*, Args...>)
+        std::invoke(handler, receiver, std::forward<Args>(args)...);
+    else
+        std::invoke(handler, receiver);
+}
+
+} // namespace detail
+
 // Connects a signal to a handler so that an error escaping the handler reaches the error
 // report instead of Qt's event loop. The handler may take the signal's arguments or none:
 //     connectHandler(SpeedButton1, &QToolButton::clicked, this, &TForm1::SpeedButton1Click);
@@ -46,10 +62,7 @@ QMetaObject::Connection connectHandler(
 {
     return QObject::connect(sender, signal, receiver, [receiver, handler](auto&&... args) {
         guarded([&] {
-            if constexpr (std::is_invocable_v<Handler, Receiver*, decltype(args)...>)
-                std::invoke(handler, receiver, std::forward<decltype(args)>(args)...);
-            else
-                std::invoke(handler, receiver);
+            detail::invokeHandler(handler, receiver, std::forward<decltype(args)>(args)...);
         });
     });
 }

@@ -6,7 +6,7 @@ namespace ecolvar {
 
 namespace {
 
-constexpr std::int64_t searchLimit = 64 * 1024;
+constexpr std::int64_t searchLimit = std::int64_t { 64 } * 1024;
 
 std::uint32_t bigEndian32(const QByteArray& bytes, std::int64_t at)
 {
@@ -57,7 +57,7 @@ std::optional<FrameHeader> frameHeaderAt(const QByteArray& bytes, std::int64_t a
     frame.mono = ((h >> 6) & 3) == 3;
     const int rate = ratesV1[rateIndex] >> (version == 3 ? 0 : version == 2 ? 1 : 2);
     const int kbps = frame.mpeg1 ? bitratesV1[bitrateIndex] : bitratesV2[bitrateIndex];
-    const int padding = (h >> 9) & 1;
+    const int padding = static_cast<int>((h >> 9) & 1);
     frame.length = (frame.mpeg1 ? 144000 : 72000) * kbps / rate + padding;
     return frame;
 }

@@ -7,10 +7,9 @@
 #include "player/tmp3player.h"
 #include "player/trackbarview.h"
 
-#include <QThread>
-
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -37,13 +36,8 @@ qint64 shifted(qint64 a, int delta)
 PlayerControls::PlayerControls(TMp3Player& player, MediaDevice& device, TrackBarView& bar,
     PlayerView& view, Prompts& prompts, QObject* parent)
     : QObject(parent), m_player(player), m_device(device), m_bar(bar), m_view(view),
-      m_prompts(prompts), m_pause([](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); })
+      m_prompts(prompts)
 {
-}
-
-void PlayerControls::setPause(std::function<void(int ms)> pause)
-{
-    m_pause = std::move(pause);
 }
 
 bool PlayerControls::listScale(int& width, qint64& total) const
@@ -55,6 +49,9 @@ bool PlayerControls::listScale(int& width, qint64& total) const
 
 void PlayerControls::PlayTick()
 {
+    // While the learner drags the thumb, it shows where playing will go on, not where it is.
+    if (m_bar.isDragging())
+        return;
     if (!m_player.ListMode()) {
         singleFileTick();
         return;
@@ -77,24 +74,29 @@ void PlayerControls::listModeTick(int width, qint64 total)
     // Past the repeat segment (or before it): back to its start.
     const int selStart = m_player.SelStart();
     const int selEnd = m_player.SelEnd();
+    bool repeat = false;
     if (selStart >= 0 && selEnd > 0 && (m_bar.thumb() < selStart || m_bar.thumb() > selEnd)) {
         if (m_device.Mode() == ModePlaying)
             m_device.Stop();
         m_bar.setThumb(selStart);
+        repeat = true;
     }
 
-    // Stopped: the file has ended or the repeat check stopped it. Move on one bar unit later,
-    // unless that is past the end of the timeline.
     if (m_device.Mode() != ModeStopped)
         return;
     m_view.setTickEnabled(false);
-    m_pause(100);
-    if (m_bar.thumb() + 1 > width)
-        return;
-    if (m_device.Mode() != ModePlaying) {
-        m_player.LocateBarPos(m_bar.thumb() + 1);
+    if (repeat) {
+        // The segment plays again from its start point exactly.
+        m_player.PlayFromPoint(std::clamp<qint64>(SegStartMs, 0, total));
+    } else if (std::exchange(m_resumeFromThumb, false)) {
+        // Stopped by the learner, and the end point set since: on from the thumb.
         m_player.PlayFromBar();
+    } else if (m_player.CurFileIndex() + 1 < m_player.FileList().size()) {
+        // The file has ended: the next one from its beginning.
+        m_player.PlayFromPoint(
+            m_player.CurFileStart() + m_player.SegLengths().at(m_player.CurFileIndex()));
     }
+    // Otherwise the timeline has ended: the thumb stays at the right end and the tick off.
 }
 
 void PlayerControls::singleFileTick()
@@ -179,6 +181,7 @@ void PlayerControls::SpeedButton9Click()
         if (!listScale(width, total))
             return;
         m_view.setTickEnabled(false);
+        m_resumeFromThumb = m_device.Mode() != ModePlaying;
         m_player.setSelEnd(m_bar.thumb());
         segmentFromSelection(static_cast<double>(total) / width);
     } else {
@@ -257,6 +260,29 @@ void PlayerControls::SpeedButton8Click()
 void PlayerControls::SpeedButton10Click()
 {
     m_player.ListMode() ? shiftListPoint(false, 1000) : shiftFilePoint(false, 1000);
+}
+
+void PlayerControls::TrackBarMoved(int value)
+{
+    qint64 ms = qint64(value) * 1000;
+    if (m_player.ListMode()) {
+        const std::optional<double> scale = m_player.msPerBarUnit();
+        ms = scale ? truncToInt64(value * *scale) : 0;
+    }
+    m_view.setPositionText(positionText(ms, m_player.TotalLength()));
+}
+
+void PlayerControls::TrackBarReleased()
+{
+    // Stopped, the thumb only marks where the next play begins.
+    if (!m_view.tickEnabled() || m_device.Mode() != ModePlaying)
+        return;
+    if (m_player.ListMode()) {
+        m_player.PlayFromBar();
+        return;
+    }
+    m_device.Seek(m_bar.thumb() * 1000);
+    m_device.Play();
 }
 
 void PlayerControls::ListBox1DblClick()

@@ -2,8 +2,6 @@
 
 #include <QObject>
 
-#include <functional>
-
 namespace ecolvar {
 
 class MediaDevice;
@@ -28,11 +26,10 @@ public:
     qint64 SegStartMs = 0;
     qint64 SegEndMs = 0;
 
-    // How the tick waits when it finds the device stopped (milliseconds); sleeps by default.
-    void setPause(std::function<void(int ms)> pause);
-
     // One tick of Timer2: moves the thumb and the position label with the device, highlights the
-    // current file, enforces the repeat segment and moves on to the next file of a list.
+    // current file, enforces the repeat segment and moves on to the next file of a list (from its
+    // beginning; a repeat segment restarts at its start point). Does nothing while the thumb is
+    // dragged.
     void PlayTick();
 
     void SpeedButton1Click(); // play / pause
@@ -44,6 +41,12 @@ public:
     void SpeedButton9Click(); // end point at the thumb
     void SpeedButton10Click(); // end point 1000 ms later
     void SpeedButton11Click(); // cancel the repeat segment
+
+    // The thumb is dragged to bar position value: the position label shows the time under it.
+    void TrackBarMoved(int value);
+    // The thumb was released or the bar clicked: while playing, playing goes on from the thumb (in
+    // list mode one bar unit after it, or at the repeat segment's start when outside it).
+    void TrackBarReleased();
 
     // Plays the file of the side panel's selected line from its beginning.
     void ListBox1DblClick();
@@ -63,7 +66,8 @@ private:
     TrackBarView& m_bar;
     PlayerView& m_view;
     Prompts& m_prompts;
-    std::function<void(int)> m_pause;
+    // The end point was set in list mode while stopped: the next tick plays on from the thumb.
+    bool m_resumeFromThumb = false;
 };
 
 } // namespace ecolvar

@@ -18,6 +18,8 @@ public:
     virtual void setSegmentText(const QString& text) = 0;
     // LblFileLst, the name of what is loaded.
     virtual void setListName(const QString& name) = 0;
+    // The status line: what a load is busy with; empty clears it.
+    virtual void setStatusText(const QString& text) = 0;
 
     // ListBox1, the side panel: its lines (full paths), the highlighted line, the selected line
     // (-1 when none).

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QStatusBar>
 #include <QTimer>
 
 namespace ecolvar {
@@ -24,6 +25,14 @@ void PlayerWidgets::setSegmentText(const QString& text)
 void PlayerWidgets::setListName(const QString& name)
 {
     m_controls.LblFileLst->setText(name);
+}
+
+void PlayerWidgets::setStatusText(const QString& text)
+{
+    if (text.isEmpty())
+        m_controls.StatusBar1->clearMessage();
+    else
+        m_controls.StatusBar1->showMessage(text);
 }
 
 void PlayerWidgets::setSideLines(const QStringList& lines)

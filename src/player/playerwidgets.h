@@ -7,6 +7,7 @@
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
+class QStatusBar;
 class QTimer;
 
 namespace ecolvar {
@@ -22,12 +23,14 @@ public:
         QLabel* LblFileLst = nullptr;
         QListWidget* ListBox1 = nullptr;
         QTimer* Timer2 = nullptr;
+        QStatusBar* StatusBar1 = nullptr;
     };
     explicit PlayerWidgets(const Controls& controls, QObject* parent = nullptr);
 
     void setPositionText(const QString& text) override;
     void setSegmentText(const QString& text) override;
     void setListName(const QString& name) override;
+    void setStatusText(const QString& text) override;
     void setSideLines(const QStringList& lines) override;
     void selectSideLine(int index) override;
     int selectedSideLine() const override;

@@ -8,7 +8,9 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <exception>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -75,8 +77,6 @@ bool TMp3Player::OpenFile(const QString& path)
     m_view.setSegmentText(segmentText(0, 0));
     m_listMode = false;
     LoadFileList(docName, { path });
-    // Single-file mode lists nothing in the side panel.
-    m_view.setSideLines({});
     Q_EMIT documentOpened(m_docName);
     return true;
 }
@@ -98,42 +98,90 @@ void TMp3Player::OpenList(const QString& listName, const QStringList& files, boo
     Q_EMIT documentOpened(m_docName);
 }
 
+void TMp3Player::setMeasurer(LengthMeasurer* measurer)
+{
+    m_measurer = measurer;
+    connect(measurer, &LengthMeasurer::progress, this, [this](int done, int total) {
+        m_view.setStatusText(u"正在读取时长 %1/%2"_s.arg(done).arg(total));
+    });
+    connect(measurer, &LengthMeasurer::finished, this, &TMp3Player::layOut);
+}
+
 void TMp3Player::LoadFileList(const QString& docName, const QStringList& files)
 {
-    m_fileList = files;
+    if (m_measurer)
+        m_measurer->cancel();
     m_docName = docName;
     m_view.setListName(docName);
-
-    // Last file first, so that the boxes of a list come in that order too. Missing, unreadable
-    // and empty files measure 0 and leave the timeline.
-    QList<qint64> lengths(m_fileList.size());
-    qint64 total = 0;
-    for (qsizetype i = m_fileList.size() - 1; i >= 0; --i) {
-        const int length = ProbeLength(m_fileList.at(i));
-        if (length <= 0) {
-            m_fileList.removeAt(i);
-            lengths.removeAt(i);
-            continue;
-        }
-        lengths[i] = length;
-        total += length;
+    // Missing files leave the timeline without a message.
+    m_fileList.clear();
+    for (const QString& file : files) {
+        if (QFileInfo::exists(file))
+            m_fileList.append(file);
     }
-    m_totalLength = total;
-    m_segLengths = lengths;
+    m_segLengths.clear();
+    m_totalLength = 0;
 
-    m_view.setSideLines(m_fileList);
+    if (!m_measurer) {
+        // Last file first, so that the boxes of a list come in that order too.
+        QList<MeasuredLength> lengths(m_fileList.size());
+        for (qsizetype i = m_fileList.size() - 1; i >= 0; --i)
+            lengths[i].lengthMs = ProbeLength(m_fileList.at(i));
+        layOut(lengths);
+        return;
+    }
+
+    // The files show at once; the first plays while the others are measured.
+    m_measuring = true;
+    showSideLines();
+    m_bar.showPieces({}, false);
+    m_measurer->start(m_fileList);
+}
+
+void TMp3Player::layOut(const QList<MeasuredLength>& lengths)
+{
+    const bool measured = std::exchange(m_measuring, false);
+    if (measured)
+        m_view.setStatusText(QString());
+    // Unreadable and empty files leave the timeline; the boxes come last file first.
+    QList<qint64> kept;
+    QStringList files;
+    for (qsizetype i = m_fileList.size() - 1; i >= 0; --i) {
+        const MeasuredLength& length = lengths.value(i);
+        if (!length.error.isEmpty())
+            m_prompts.information(m_fileList.at(i) + u" 打不开"_s);
+        if (!length.error.isEmpty() || length.lengthMs <= 0)
+            continue;
+        kept.prepend(length.lengthMs);
+        files.prepend(m_fileList.at(i));
+    }
+    m_fileList = files;
+    m_segLengths = kept;
+    m_totalLength = 0;
+    for (qint64 length : kept)
+        m_totalLength += length;
+
+    showSideLines();
     m_bar.setBarMaximum(m_listMode ? m_bar.barWidth() : static_cast<int>(m_totalLength / 1000));
     m_bar.showPieces(m_segLengths, m_listMode);
     if (m_fileList.isEmpty())
         return;
-
+    m_view.setPositionText(positionText(0, m_totalLength));
+    // A learner who started playing while the lengths were measured keeps listening.
+    if (measured && m_view.tickEnabled())
+        return;
     m_player.setFileName(m_fileList.first());
     m_player.Open();
     m_player.setPlayFrom(0);
     m_player.setPlayTo(0);
     m_selStart = m_selEnd = 0;
     m_bar.showSelection(0, 0);
-    m_view.setPositionText(positionText(0, m_totalLength));
+}
+
+void TMp3Player::showSideLines()
+{
+    // Single-file mode lists nothing in the side panel.
+    m_view.setSideLines(m_listMode ? m_fileList : QStringList());
 }
 
 std::optional<double> TMp3Player::msPerBarUnit() const
@@ -158,8 +206,14 @@ void TMp3Player::LocateBarPos(double x)
     if (!scale)
         return;
     const bool outsideSegment = m_selStart > 0 && m_selEnd > 0 && (x < m_selStart || x > m_selEnd);
-    const double target = (outsideSegment ? m_selStart : x) * *scale;
+    locatePoint((outsideSegment ? m_selStart : x) * *scale);
+}
 
+void TMp3Player::locatePoint(double target)
+{
+    m_curOffset = 0;
+    m_curFileIndex = 0;
+    m_curFileStart = 0;
     qint64 start = 0;
     for (qsizetype i = 0; i < m_segLengths.size(); ++i) {
         const qint64 end = start + m_segLengths.at(i);
@@ -178,6 +232,25 @@ void TMp3Player::PlayFromBar()
     if (m_fileList.isEmpty())
         return;
     LocateBarPos(m_listMode ? m_bar.thumb() + 1 : m_bar.thumb());
+    playLocated();
+}
+
+void TMp3Player::PlayFromPoint(qint64 ms)
+{
+    if (m_fileList.isEmpty())
+        return;
+    if (m_listMode) {
+        locatePoint(static_cast<double>(ms));
+    } else {
+        m_curFileIndex = 0;
+        m_curFileStart = 0;
+        m_curOffset = static_cast<int>(std::clamp<qint64>(ms, 0, m_totalLength));
+    }
+    playLocated();
+}
+
+void TMp3Player::playLocated()
+{
     if (m_curFileIndex >= m_fileList.size())
         return;
     // A point at the very end of a file plays on in the next one: the device would start the

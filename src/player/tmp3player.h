@@ -5,10 +5,13 @@
 #include <QString>
 #include <QStringList>
 
+#include "player/lengthmeasurer.h"
+
 #include <optional>
 
 namespace ecolvar {
 
+class LengthMeasurer;
 class MediaDevice;
 class PlayerView;
 class Prompts;
@@ -75,9 +78,20 @@ public:
     // A point at the end of a file that has a successor plays the successor from its beginning.
     // Does nothing on an empty timeline.
     void PlayFromBar();
+    // Plays from timeline point ms exactly (milliseconds from the start of the timeline) and
+    // enables the tick. A point on the boundary between two files plays the later one from its
+    // beginning.
+    void PlayFromPoint(qint64 ms);
     // Length of the audio file at path in milliseconds; 0 when it is missing, and 0 after the
     // " 打不开" box when it cannot be opened.
     int ProbeLength(const QString& path);
+
+    // Measures lengths with measurer from now on, off the window's thread; without one (the
+    // default), loads measure each file with the probe before they return.
+    void setMeasurer(LengthMeasurer* measurer);
+    // Whether a load is still waiting for lengths: the side panel lists the files, the first plays,
+    // and the pieces come when all are known.
+    bool isMeasuring() const { return m_measuring; }
 
     // Milliseconds per bar unit in list mode, or nothing on an empty timeline or a bar of width 0.
     std::optional<double> msPerBarUnit() const;
@@ -90,13 +104,23 @@ private:
     // Measures the files, drops those that are missing, unreadable or empty, and lays the rest out
     // on the bar, the side panel and the device (the first file open, stopped). Never plays.
     void LoadFileList(const QString& docName, const QStringList& files);
+    // The rest of a load once every length is known (0 for a file to drop, with its error if it
+    // could not be opened), in the order of FileList.
+    void layOut(const QList<MeasuredLength>& lengths);
     void stopForLoad();
+    void showSideLines();
+    // Sets the located position to timeline point target (milliseconds, list mode).
+    void locatePoint(double target);
+    // Opens the located file, seeks to the located offset, plays and enables the tick.
+    void playLocated();
 
     MediaDevice& m_player;
     MediaDevice& m_probe;
     TrackBarView& m_bar;
     PlayerView& m_view;
     Prompts& m_prompts;
+    LengthMeasurer* m_measurer = nullptr;
+    bool m_measuring = false;
 
     QStringList m_fileList;
     QList<qint64> m_segLengths;

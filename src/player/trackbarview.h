@@ -18,6 +18,8 @@ public:
     // The thumb, in bar units, held within 0 and the maximum.
     virtual int thumb() const = 0;
     virtual void setThumb(int value) = 0;
+    // Whether the learner is dragging the thumb.
+    virtual bool isDragging() const = 0;
     // The range's upper end; a value below 0 is ignored.
     virtual void setBarMaximum(int maximum) = 0;
 

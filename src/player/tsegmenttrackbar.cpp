@@ -13,7 +13,8 @@ namespace ecolvar {
 
 namespace {
 
-// The application's style with a thumb 15 pixels long.
+// The application's style with a thumb 15 pixels long, where a left click on the bar puts the
+// thumb under the pointer (rather than stepping towards it).
 class ThumbStyle : public QProxyStyle {
 public:
     int pixelMetric(
@@ -22,6 +23,14 @@ public:
         if (metric == PM_SliderLength)
             return 15;
         return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+        QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_Slider_AbsoluteSetButtons)
+            return Qt::LeftButton;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
 };
 

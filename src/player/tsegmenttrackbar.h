@@ -22,6 +22,7 @@ public:
     int barWidth() const override { return width(); }
     int thumb() const override { return value(); }
     void setThumb(int value) override { setValue(value); }
+    bool isDragging() const override { return isSliderDown(); }
     // A maximum below the minimum is ignored.
     void setBarMaximum(int max) override;
     void showSelection(int start, int end) override;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -67,6 +68,19 @@ QList<int> findPauseStarts(
     if (kept.size() > 1 && lengthMs - kept.last() < settings.minSentenceMs)
         kept.removeLast();
     return kept;
+}
+
+int audioFileLengthMs(const QString& path)
+{
+    SF_INFO info {};
+    SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+    if (!file)
+        return 0;
+    sf_close(file);
+    if (info.samplerate <= 0 || info.frames <= 0)
+        return 0;
+    return int(std::min<qint64>(
+        std::numeric_limits<int>::max(), qint64(info.frames) * 1000 / info.samplerate));
 }
 
 std::optional<AudioLevels> measureAudioLevels(

@@ -104,6 +104,9 @@ void SentenceFinder::cancel()
 void SentenceFinder::find(const QString& audioPath, int lengthMs)
 {
     cancel();
+    // The player may not know the length yet; the last sentence needs it.
+    if (lengthMs <= 0)
+        lengthMs = audioFileLengthMs(audioPath);
     const LyricsMarks lyrics = marksFromLyricsFiles(audioPath, lengthMs);
     if (lyrics.marks) {
         Q_EMIT marksFound(audioPath, *lyrics.marks, QString());

@@ -42,7 +42,8 @@ public:
     explicit SentenceFinder(PracticeStore* store, QObject* parent = nullptr);
     ~SentenceFinder() override;
 
-    // Starts finding the marks of audioPath, lengthMs long (0: unknown). Emits marksFound,
+    // Starts finding the marks of audioPath, lengthMs long (0: unknown, then read from the file's
+    // header). Emits marksFound,
     // at once when they need no analysis.
     void find(const QString& audioPath, int lengthMs);
     // Abandons the current request.

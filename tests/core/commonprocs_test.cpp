@@ -146,6 +146,42 @@ TEST_F(DeleteDirTreeTest, NeverFollowsLinks)
     EXPECT_TRUE(QFileInfo::exists(outside + u"/keep.mp3"_s));
 }
 
+TEST_F(DeleteDirTreeTest, LeavesThePermissionsOfWhatALinkPointsTo)
+{
+    const QString file = path(u"outside/read-only.mp3"_s);
+    const QString dir = path(u"outside/read-only-dir"_s);
+    test::writeFile(file, "audio");
+    test::writeFile(dir + u"/inside.mp3"_s, "more");
+    const QFile::Permissions readOnly = QFile::ReadOwner;
+    const QFile::Permissions readOnlyDir = QFile::ReadOwner | QFile::ExeOwner;
+    ASSERT_TRUE(QFile::setPermissions(file, readOnly));
+    ASSERT_TRUE(QFile::setPermissions(dir, readOnlyDir));
+    // The mode bits; the User flags say what this user may do, which for root is everything.
+    const auto mode = [](const QString& p) {
+        return QFile::permissions(p)
+            & ~QFile::Permissions(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+    };
+
+    for (const QString& top : { path(u"emptied"_s), path(u"removed"_s) }) {
+        QDir().mkpath(top + u"/sub"_s);
+        ASSERT_TRUE(QFile::link(file, top + u"/file-link"_s));
+        ASSERT_TRUE(QFile::link(file, top + u"/sub/file-link"_s));
+        ASSERT_TRUE(QFile::link(dir, top + u"/dir-link"_s));
+    }
+    DeleteDirContents(path(u"emptied"_s));
+    EXPECT_TRUE(
+        QDir(path(u"emptied"_s))
+            .isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System | QDir::Hidden));
+    EXPECT_TRUE(DeleteDirTree(path(u"removed"_s)));
+    EXPECT_FALSE(QFileInfo::exists(path(u"removed"_s)));
+
+    EXPECT_EQ(mode(file), readOnly);
+    EXPECT_EQ(mode(dir), readOnlyDir);
+    EXPECT_EQ(test::readFile(file), "audio");
+    EXPECT_EQ(test::readFile(dir + u"/inside.mp3"_s), "more");
+    QFile::setPermissions(dir, readOnlyDir | QFile::WriteOwner); // for the cleanup
+}
+
 TEST_F(DeleteDirTreeTest, MissingOrEmptyPathReturnsFalseAndChangesNothing)
 {
     test::writeFile(path(u"keep/f"_s), "x");

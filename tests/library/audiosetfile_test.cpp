@@ -114,6 +114,26 @@ TEST_F(AudioSetFileTest, AFailedWriteKeepsTheOldFile)
     EXPECT_FALSE(QFile::exists(orphan));
 }
 
+TEST_F(AudioSetFileTest, AWriteThatFailsPartWayKeepsTheOldFileByteForByte)
+{
+    const QByteArray old = "/m/a.mp3\r\n\r\n/m/\xb5\xda\xd2\xbb\xbf\xce.mp3\r\n";
+    writeFile(path(), old);
+    QStringList lines;
+    for (int i = 0; i < 4000; ++i)
+        lines.append(u"/media/listening/第%1课.mp3"_s.arg(i));
+
+    // The disk fills up after 4 KB of the new 120 KB.
+    EXPECT_EQ(runUnderFileSizeLimit(4096,
+                  [&] {
+                      WriteAudioSet(path(), lines);
+                      return true;
+                  }),
+        LimitedRun::Threw);
+    EXPECT_EQ(readFile(path()), old);
+    EXPECT_EQ(
+        QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { u"set.mpl"_s });
+}
+
 TEST_F(AudioSetFileTest, BlankLinesHoldOnlyBlanksAndControlCharacters)
 {
     for (const QString& blank : { u""_s, u" "_s, u"\t \u0001"_s })

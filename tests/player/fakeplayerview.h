@@ -13,6 +13,7 @@ public:
     void setPositionText(const QString& text) override { positionText = text; }
     void setSegmentText(const QString& text) override { segmentText = text; }
     void setListName(const QString& name) override { listName = name; }
+    void setStatusText(const QString& text) override { statusTexts.append(text); }
     void setSideLines(const QStringList& lines) override
     {
         sideLines = lines;
@@ -26,6 +27,7 @@ public:
     QString positionText = QStringLiteral("(unset)");
     QString segmentText = QStringLiteral("(unset)");
     QString listName = QStringLiteral("(unset)");
+    QStringList statusTexts;
     QStringList sideLines;
     int selectedLine = -1;
     bool tick = false;

@@ -13,6 +13,7 @@ public:
     int barWidth() const override { return width; }
     int thumb() const override { return m_thumb; }
     void setThumb(int value) override { m_thumb = std::clamp(value, 0, maximum); }
+    bool isDragging() const override { return dragging; }
     void setBarMaximum(int max) override
     {
         if (max < 0)
@@ -32,6 +33,7 @@ public:
     }
 
     int width = 400;
+    bool dragging = false;
     int maximum = 10;
     int selStart = 0;
     int selEnd = 0;

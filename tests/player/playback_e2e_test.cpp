@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -41,8 +42,9 @@ TEST(PlaybackEndToEnd, AListOfThreeFilesPlaysThroughAndStopsAtTheEnd)
     QLabel Label6, Label7, LblFileLst;
     QListWidget ListBox1;
     QTimer Timer2;
+    QStatusBar StatusBar1;
     Timer2.setInterval(333);
-    PlayerWidgets view({ &Label6, &Label7, &LblFileLst, &ListBox1, &Timer2 });
+    PlayerWidgets view({ &Label6, &Label7, &LblFileLst, &ListBox1, &Timer2, &StatusBar1 });
     TSegmentTrackBar bar;
     bar.resize(400, 27);
     test::ScriptedPrompts prompts;

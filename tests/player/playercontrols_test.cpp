@@ -27,11 +27,12 @@ TEST_F(PlayerControlsTest, ListPlaysOnIntoTheNextFileAndStopsAtTheEndOfTheTimeli
     EXPECT_EQ(view.positionText, u"位置：0:0:3/0:0:40"_s);
     EXPECT_EQ(view.selectedLine, 0);
 
-    // File 0 ends at 30 000 (bar 300): the tick waits 100 ms and moves on one bar unit later.
+    // File 0 ends at 30 000 (bar 300): the tick moves on to the next file, from its beginning.
     play(27'000);
-    EXPECT_EQ(pauses, QList<int>({ 100 }));
     EXPECT_EQ(device.openFile(), path(u"f1.mp3"_s));
     EXPECT_EQ(player.CurFileStart(), 30'000);
+    EXPECT_EQ(player.CurOffset(), 0);
+    EXPECT_TRUE(device.calls().contains(u"Seek 0"_s));
     EXPECT_TRUE(view.tick);
     play(333);
     EXPECT_EQ(view.selectedLine, 1);
@@ -41,7 +42,6 @@ TEST_F(PlayerControlsTest, ListPlaysOnIntoTheNextFileAndStopsAtTheEndOfTheTimeli
     EXPECT_EQ(bar.thumb(), 400);
     EXPECT_EQ(view.positionText, u"位置：0:0:40/0:0:40"_s);
     EXPECT_FALSE(view.tick);
-    EXPECT_EQ(pauses.size(), 2);
     EXPECT_EQ(device.Mode(), ModeStopped);
 
     // Play again: past the end locates the first file from its beginning.
@@ -51,13 +51,26 @@ TEST_F(PlayerControlsTest, ListPlaysOnIntoTheNextFileAndStopsAtTheEndOfTheTimeli
     EXPECT_TRUE(view.tick);
 }
 
-TEST_F(PlayerControlsTest, AFileShorterThanOneBarUnitIsSteppedOver)
+TEST_F(PlayerControlsTest, AFileShorterThanOneBarUnitIsPlayedNotSteppedOver)
 {
     loadList({ 30'000, 50, 9'950 });
     at(290, &Controls::SpeedButton1Click);
-    play(1'000);
+    play(1'500);
+    EXPECT_TRUE(device.calls().contains(u"Open f1.mp3"_s));
     EXPECT_EQ(device.openFile(), path(u"f2.mp3"_s));
     EXPECT_EQ(player.CurFileIndex(), 2);
+}
+
+TEST_F(PlayerControlsTest, AFileEndingOnTheBarsLastUnitStillMovesOnToTheNext)
+{
+    loadList({ 39'900, 100 }); // 100 ms a bar unit: file 0 ends on unit 399 of 400
+    at(395, &Controls::SpeedButton1Click);
+    play(666);
+    EXPECT_EQ(player.CurFileIndex(), 1);
+    EXPECT_EQ(device.openFile(), path(u"f1.mp3"_s));
+    play(666);
+    EXPECT_EQ(bar.thumb(), 400);
+    EXPECT_FALSE(view.tick);
 }
 
 class ListRepeatTest : public PlayerControlsTest { };
@@ -70,13 +83,13 @@ TEST_F(ListRepeatTest, PlaybackReturnsToTheSegmentStartAfterPassingItsEnd)
     EXPECT_EQ(view.segmentText, u"起始点：0:0:15  结束点：0:0:18"_s);
     EXPECT_TRUE(view.tick);
 
-    // Stopped and outside the segment: the tick jumps to its start and plays one unit later.
+    // Stopped and outside the segment: the tick jumps to its start point exactly.
     play(333);
     EXPECT_EQ(device.Mode(), ModePlaying);
-    EXPECT_EQ(device.Position(), 15'150);
+    EXPECT_EQ(device.Position(), 15'000);
 
     const Seen seen = play(20'000);
-    EXPECT_EQ(seen.low, 15'150);
+    EXPECT_EQ(seen.low, 15'000);
     // Runs past the end by up to a tick and a bar unit before jumping back.
     EXPECT_LE(seen.high, 18'000 + 333 + 150);
     EXPECT_GT(seen.high, 18'000);
@@ -100,7 +113,7 @@ TEST_F(ListRepeatTest, ASegmentStartingAtZeroIsEnforced)
     loadList({ 30'000, 30'000 });
     at(20, &Controls::SpeedButton9Click);
     const Seen seen = play(10'000);
-    EXPECT_EQ(seen.low, 150);
+    EXPECT_EQ(seen.low, 0);
     EXPECT_LE(seen.high, 3'000 + 333 + 150);
 }
 
@@ -115,13 +128,48 @@ TEST_F(PlayerControlsTest, DraggingTheThumbWhilePlayingHasNoLastingEffect)
     EXPECT_EQ(player.CurFileIndex(), 0);
 }
 
+TEST_F(PlayerControlsTest, ReleasingTheThumbWhilePlayingPlaysOnFromThereInBothModes)
+{
+    loadList({ 30'000, 30'000 }); // 150 ms a bar unit
+    at(0, &Controls::SpeedButton1Click);
+    play(999);
+
+    // While dragged, the tick leaves the thumb alone and the label shows the time under it.
+    bar.dragging = true;
+    bar.setThumb(300);
+    controls.TrackBarMoved(300);
+    EXPECT_EQ(view.positionText, u"位置：0:0:45/0:1:0"_s);
+    play(333);
+    EXPECT_EQ(bar.thumb(), 300);
+    bar.dragging = false;
+    controls.TrackBarReleased();
+    EXPECT_EQ(player.CurFileIndex(), 1);
+    EXPECT_LE(timelinePoint() - 45'000, 150);
+    EXPECT_EQ(device.Mode(), ModePlaying);
+    play(333);
+    EXPECT_EQ(bar.thumb(), (45'000 + 150 + 333) / 150);
+
+    // Stopped, releasing only marks where the next play begins.
+    controls.SpeedButton1Click();
+    bar.setThumb(100);
+    controls.TrackBarReleased();
+    EXPECT_EQ(device.Mode(), ModeStopped);
+
+    loadSingle(u"talk.mp3"_s, 60'000);
+    at(0, &Controls::SpeedButton1Click);
+    play(999);
+    bar.setThumb(42);
+    controls.TrackBarReleased();
+    EXPECT_EQ(device.Position(), 42'000);
+    EXPECT_EQ(device.Mode(), ModePlaying);
+}
+
 TEST_F(PlayerControlsTest, AnEmptyTimelineTickDoesNothing)
 {
     loadListFiles({ path(u"missing.mp3"_s) });
     view.tick = true;
     controls.PlayTick();
     EXPECT_TRUE(device.calls().isEmpty());
-    EXPECT_TRUE(pauses.isEmpty());
 }
 
 // --- The tick in single-file mode -------------------------------------------------------------

@@ -26,7 +26,6 @@ protected:
     PlayerRig()
         : player(device, probe, bar, view, prompts), controls(player, device, bar, view, prompts)
     {
-        controls.setPause([this](int ms) { pauses.append(ms); });
     }
 
     QString path(const QString& name) const { return dir.path() + QDir::separator() + name; }
@@ -101,7 +100,6 @@ protected:
     ScriptedPrompts prompts;
     TMp3Player player;
     PlayerControls controls;
-    QList<int> pauses;
 };
 
 } // namespace ecolvar::test

@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QStatusBar>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -15,11 +16,14 @@ namespace {
 
 class PlayerWidgetsTest : public ::testing::Test {
 protected:
-    PlayerWidgetsTest() : view({ &Label6, &Label7, &LblFileLst, &ListBox1, &Timer2 }) { }
+    PlayerWidgetsTest() : view({ &Label6, &Label7, &LblFileLst, &ListBox1, &Timer2, &StatusBar1 })
+    {
+    }
 
     QLabel Label6, Label7, LblFileLst;
     QListWidget ListBox1;
     QTimer Timer2;
+    QStatusBar StatusBar1;
     PlayerWidgets view;
 };
 

@@ -272,6 +272,27 @@ TEST(SndFileMediaDevice, SilentOutputKeepsRealTime)
     EXPECT_EQ(device->Mode(), ModeStopped);
 }
 
+// The silent output plays a range for its whole length on the wall clock, then stops on the end
+// point. Only lateness is allowed for (a loaded machine); ending early is a fault.
+TEST(SndFileMediaDevice, SilentOutputPlaysARangeForItsWholeLength)
+{
+    for (const QString& name : { u"tone.wav"_s, u"mono8k.wav"_s }) {
+        SCOPED_TRACE(name.toStdString());
+        auto device = openDevice(name);
+        device->setPlayFrom(300);
+        device->setPlayTo(1'500);
+        QElapsedTimer clock;
+        clock.start();
+        device->Play();
+        ASSERT_TRUE(waitUntilStopped(*device, 10'000)) << "still playing after 10 s";
+        const qint64 playedMs = clock.elapsed();
+        EXPECT_GE(playedMs, 1'200 - 20);
+        EXPECT_LE(playedMs, 1'200 + 2'000);
+        EXPECT_EQ(device->Mode(), ModeStopped);
+        EXPECT_EQ(device->Position(), 1'500);
+    }
+}
+
 // Without a sound server the speakers' device plays silently, with the same positions and end.
 // ctest runs this with the server out of reach (player_without_sound_server).
 TEST(SndFileMediaDevice, PlaysSilentlyWithoutASoundServer)

@@ -456,6 +456,25 @@ TEST(TranscriptFile, FilesAreLoadedAndSavedAtomically)
     EXPECT_TRUE(error.contains(u"none.eng"_s));
 }
 
+TEST(TranscriptFile, ASaveThatFailsPartWayKeepsTheOldFileByteForByte)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"lesson.eng"_s);
+    const TRVStyle style = englishPaneStyle();
+    ASSERT_TRUE(SaveDocumentFile(path, workedExample(), style));
+    const QByteArray old = readFile(path);
+
+    RVDocument longer;
+    for (int i = 0; i < 3000; ++i)
+        longer.Items.append(RVItem::text(u"Sentence %1 of a long lesson."_s.arg(i), 0, 0));
+    // The disk fills up after 4 KB of the new file.
+    EXPECT_EQ(runUnderFileSizeLimit(4096, [&] { return SaveDocumentFile(path, longer, style); }),
+        LimitedRun::Failed);
+    EXPECT_EQ(readFile(path), old);
+    EXPECT_EQ(
+        QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { u"lesson.eng"_s });
+}
+
 // Inputs the fuzzer found troublesome: whatever is read from them, written and read back, gives
 // the same document, and from the second writing on the same bytes.
 TEST(TranscriptFile, FuzzFindingsReadAndWriteStably)
