@@ -24,6 +24,8 @@ test_packages=(
   sox lame pulseaudio pulseaudio-utils imagemagick appstream desktop-file-utils sqlite3
   # benchmarks and fuzzing
   libbenchmark-dev libclang-rt-14-dev
+  # speech for the sentence-marks benchmark
+  espeak-ng
 )
 
 case "${1:-}" in

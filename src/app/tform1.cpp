@@ -1,5 +1,6 @@
 #include "tform1.h"
 
+#include "core/ecolvarerror.h"
 #include "core/errorreport.h"
 #include "core/prompts.h"
 #include "helpviewer.h"
@@ -14,6 +15,9 @@
 #include "playlists/lengthtable.h"
 #include "playlists/playlistdatabase.h"
 #include "playlists/topenlstfrm.h"
+#include "practice/practicecontroller.h"
+#include "practice/practicestore.h"
+#include "practice/practicewidgets.h"
 #include "richtext/trichtextedit.h"
 #include "transcripts/annotations.h"
 #include "transcripts/tmemofrm.h"
@@ -234,7 +238,7 @@ void TForm1::FormCreate()
     connectHandler(Mp3Player.get(), &TMp3Player::documentOpened, this, &TForm1::LoadTranscripts);
     Player
         = new PlayerControls(*Mp3Player, *MediaPlayer1, *TrackBar, *m_playerView, m_prompts, this);
-    connectHandler(Timer2, &QTimer::timeout, Player, &PlayerControls::PlayTick);
+    connectHandler(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
     connectHandler(SpeedButton1, &QToolButton::clicked, Player, &PlayerControls::SpeedButton1Click);
     connectHandler(SpeedButton2, &QToolButton::clicked, Player, &PlayerControls::SpeedButton2Click);
     connectHandler(SpeedButton5, &QToolButton::clicked, Player, &PlayerControls::SpeedButton5Click);
@@ -254,6 +258,219 @@ void TForm1::FormCreate()
         ListBox1, &QListWidget::itemEntered, m_playerView, &PlayerWidgets::ListBox1MouseMove);
     connectHandler(N14, &QAction::triggered, this, &TForm1::N14Click);
     connectHandler(ListView1, &QTreeWidget::itemDoubleClicked, this, &TForm1::N14Click);
+
+    // 9. Sentence by sentence.
+    createPractice();
+}
+
+void TForm1::createPractice()
+{
+    if (m_playlistDb->isOpen()) {
+        guarded([this] { m_practiceStore = std::make_unique<PracticeStore>(*m_playlistDb); });
+    }
+    LblDrill = named(new QLabel(StatusBar1), u"LblDrill"_s);
+    StatusBar1->addPermanentWidget(LblDrill);
+    m_practiceView = std::make_unique<PracticeWidgets>(*TrackBar, *LblDrill, *StatusBar1);
+    Practice = new PracticeController(*MediaPlayer1, m_practiceStore.get(), *m_practiceView, this);
+    if (m_practiceStore) {
+        guarded([this] {
+            if (const auto saved = m_practiceStore->drillSettings())
+                Practice->drill().setSettings({ saved->first, saved->second });
+        });
+    }
+    m_clock.start();
+    connectHandler(
+        Mp3Player.get(), &TMp3Player::documentOpened, this, &TForm1::practiceDocumentOpened);
+    buildPracticeMenu();
+}
+
+void TForm1::buildPracticeMenu()
+{
+    menuPractice = named(new QMenu(u"练习(&P)"_s, this), u"menuPractice"_s);
+    menuBar()->insertMenu(menuHelp->menuAction(), menuPractice);
+    const auto item = [this](const QString& name, const QString& caption, const QKeySequence& key,
+                          std::function<void()> handler) {
+        QAction* action = menuItem(menuPractice, name, caption);
+        action->setShortcut(key);
+        // The window's shortcuts work from every child, the transcript panes included.
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, [handler] { guarded(handler); });
+        return action;
+    };
+    actPlayPause = item(
+        u"actPlayPause"_s, u"播放/暂停"_s, Qt::Key_F5, [this] { Player->SpeedButton1Click(); });
+    actBack2s = item(u"actBack2s"_s, u"后退 2 秒"_s, Qt::Key_F2, [this] { skipBy(-2000); });
+    actForward2s = item(u"actForward2s"_s, u"前进 2 秒"_s, Qt::Key_F3, [this] { skipBy(2000); });
+    menuPractice->addSeparator();
+    actPrevSentence
+        = item(u"actPrevSentence"_s, u"上一句"_s, Qt::Key_F6, [this] { previousSentence(); });
+    actRepeatSentence
+        = item(u"actRepeatSentence"_s, u"复读本句"_s, Qt::Key_F7, [this] { repeatSentence(); });
+    actNextSentence
+        = item(u"actNextSentence"_s, u"下一句"_s, Qt::Key_F8, [this] { nextSentence(); });
+    menuPractice->addSeparator();
+    actDrill = item(u"actDrill"_s, u"逐句复读"_s, Qt::Key_F9, [this] { toggleDrill(); });
+    actStopDrill
+        = item(u"actStopDrill"_s, u"停止逐句复读"_s, Qt::Key_Escape, [this] { stopDrill(); });
+    // Esc is taken only while a drill runs; otherwise it goes where it would go.
+    actStopDrill->setEnabled(false);
+    actDrillSettings = item(
+        u"actDrillSettings"_s, u"逐句复读设置…"_s, QKeySequence(), [this] { editDrillSettings(); });
+}
+
+void TForm1::Timer2Timer()
+{
+    if (!Practice->drill().isRunning()) {
+        Player->PlayTick();
+        return;
+    }
+    Practice->tick(m_clock.elapsed());
+    const int position = MediaPlayer1->Position();
+    TrackBar->setThumb(position / 1000);
+    m_playerView->setPositionText(positionText(position, Mp3Player->TotalLength()));
+    // After the drill the device stays where the last sentence ended.
+    if (!Practice->drill().isRunning()) {
+        m_playerView->setTickEnabled(false);
+        actStopDrill->setEnabled(false);
+    }
+}
+
+qint64 TForm1::currentPositionMs() const
+{
+    if (Mp3Player->ListMode()) {
+        const std::optional<double> unit = Mp3Player->msPerBarUnit();
+        return unit ? qint64(*unit * TrackBar->thumb()) : 0;
+    }
+    return Timer2->isActive() ? MediaPlayer1->Position() : qint64(TrackBar->thumb()) * 1000;
+}
+
+void TForm1::playFromMs(int ms)
+{
+    MediaPlayer1->Seek(ms);
+    MediaPlayer1->Play();
+    TrackBar->setThumb(ms / 1000);
+    m_playerView->setPositionText(positionText(ms, Mp3Player->TotalLength()));
+    m_playerView->setTickEnabled(true);
+}
+
+void TForm1::skipBy(int deltaMs)
+{
+    if (Mp3Player->DocName().isEmpty())
+        return;
+    const qint64 target
+        = std::clamp<qint64>(currentPositionMs() + deltaMs, 0, Mp3Player->TotalLength());
+    const bool playing = Timer2->isActive();
+    if (Mp3Player->ListMode()) {
+        const std::optional<double> unit = Mp3Player->msPerBarUnit();
+        if (!unit)
+            return;
+        TrackBar->setThumb(int(double(target) / *unit));
+        if (playing) {
+            Mp3Player->LocateBarPos(TrackBar->thumb());
+            Mp3Player->PlayFromBar();
+        }
+        return;
+    }
+    if (playing) {
+        playFromMs(int(target));
+    } else {
+        MediaPlayer1->Seek(int(target));
+        TrackBar->setThumb(int(target / 1000));
+        m_playerView->setPositionText(positionText(target, Mp3Player->TotalLength()));
+    }
+}
+
+void TForm1::previousSentence()
+{
+    if (Practice->stepDrill(-1))
+        return;
+    if (const auto start = Practice->previousSentenceStart(int(currentPositionMs())))
+        playFromMs(*start);
+}
+
+void TForm1::nextSentence()
+{
+    if (Practice->stepDrill(1))
+        return;
+    if (const auto start = Practice->nextSentenceStart(int(currentPositionMs())))
+        playFromMs(*start);
+}
+
+// The sentence becomes the repeat segment, and plays.
+void TForm1::repeatSentence()
+{
+    const auto sentence = Practice->sentenceAt(int(currentPositionMs()));
+    if (!sentence)
+        return;
+    stopDrill();
+    Mp3Player->setSelStart(sentence->startMs / 1000);
+    Mp3Player->setSelEnd((sentence->endMs + 999) / 1000);
+    Player->SegStartMs = sentence->startMs;
+    Player->SegEndMs = sentence->endMs;
+    m_playerView->setSegmentText(segmentText(sentence->startMs, sentence->endMs));
+    MediaPlayer1->setPlayFrom(sentence->startMs);
+    MediaPlayer1->setPlayTo(sentence->endMs);
+    MediaPlayer1->Play();
+    m_playerView->setTickEnabled(true);
+}
+
+void TForm1::toggleDrill()
+{
+    Practice->toggleDrill(int(currentPositionMs()));
+    m_playerView->setTickEnabled(Practice->drill().isRunning());
+    actStopDrill->setEnabled(Practice->drill().isRunning());
+}
+
+void TForm1::stopDrill()
+{
+    if (Practice->drill().isRunning())
+        toggleDrill();
+}
+
+void TForm1::editDrillSettings()
+{
+    DrillSettingsDialog dialog(Practice->drill().settings(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    Practice->drill().setSettings(dialog.settings());
+    if (m_practiceStore) {
+        const SentenceDrill::Settings& kept = Practice->drill().settings();
+        m_practiceStore->setDrillSettings(kept.passes, kept.pausePercent);
+    }
+}
+
+// A document opened: its sentence marks are looked for, and the thumb goes where the learner
+// left it, without playing.
+void TForm1::practiceDocumentOpened(const QString& docName)
+{
+    const QString audio = Mp3Player->ListMode() ? QString() : Mp3Player->FileList().value(0);
+    const qint64 total = Mp3Player->TotalLength();
+    const auto point = Practice->documentOpened(
+        docName, audio, int(std::min<qint64>(total, std::numeric_limits<int>::max())));
+    actStopDrill->setEnabled(false);
+    if (!point || point->positionMs <= 0 || point->positionMs >= total)
+        return;
+    if (Mp3Player->ListMode()) {
+        const std::optional<double> unit = Mp3Player->msPerBarUnit();
+        if (unit)
+            TrackBar->setThumb(int(double(point->positionMs) / *unit));
+    } else {
+        MediaPlayer1->Seek(int(point->positionMs));
+        TrackBar->setThumb(int(point->positionMs / 1000));
+    }
+    m_playerView->setPositionText(positionText(point->positionMs, total));
+}
+
+void TForm1::rememberDocument()
+{
+    const QString& docName = Mp3Player->DocName();
+    if (docName.isEmpty() || !m_practiceStore)
+        return;
+    // A failure here was reported when the database failed to open; leaving never fails.
+    try {
+        Practice->documentLeft(docName, currentPositionMs(), 1.0);
+    } catch (const EcolvarError&) {
+    }
 }
 
 // The dialogs, hidden, in their order: the playlist chooser, the two note dialogs, the
@@ -325,12 +542,15 @@ void TForm1::ToolButton3Click()
 void TForm1::N14Click()
 {
     const QList<FileListRow> rows = Library->selectedRows();
-    if (!rows.isEmpty())
-        Mp3Player->OpenFile(rows.first().path());
+    if (rows.isEmpty())
+        return;
+    rememberDocument();
+    Mp3Player->OpenFile(rows.first().path());
 }
 
 void TForm1::enterListMode()
 {
+    rememberDocument();
     Mp3Player->EnterListMode();
 }
 
@@ -358,6 +578,7 @@ void TForm1::FormClose()
 {
     // The unsaved transcripts were offered for saving by queryClose.
     SelectedFiles.clear();
+    rememberDocument();
 }
 
 void TForm1::closeEvent(QCloseEvent* event)
@@ -380,8 +601,10 @@ void TForm1::N13Click()
 void TForm1::N16Click()
 {
     // Ends the message loop without the close handler, once nothing unsaved is left behind.
-    if (queryClose())
-        QCoreApplication::exit(0);
+    if (!queryClose())
+        return;
+    rememberDocument();
+    QCoreApplication::exit(0);
 }
 
 void TForm1::buildMenus()

@@ -5,6 +5,7 @@
 #include "playlists/playinglist.h"
 #include "playlists/tmaintainlstfrm.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QMainWindow>
 #include <QStringList>
@@ -36,6 +37,9 @@ class LibraryPanel;
 class PlayerControls;
 class PlayerWidgets;
 class PlaylistDatabase;
+class PracticeController;
+class PracticeStore;
+class PracticeWidgets;
 class Prompts;
 class TMemoFrm;
 class TMemoFrm2;
@@ -154,10 +158,27 @@ public:
     // The volume of MediaPlayer1, at the right of the transport row.
     VolumeSlider* Volume = nullptr;
 
+    // Sentence by sentence: marks, the drill and resume points; the drill's label sits on the
+    // status line.
+    PracticeController* Practice = nullptr;
+    QLabel* LblDrill = nullptr;
+
     // Menus.
     QMenu* menuFile = nullptr;
     QAction* N15 = nullptr; // 保存(&S)
     QAction* N16 = nullptr; // 退出(&X)
+    // 练习(&P): keys that text editing and input methods leave alone (function keys and Esc),
+    // so they reach the player while the caret is in a transcript pane.
+    QMenu* menuPractice = nullptr;
+    QAction* actPlayPause = nullptr; // F5
+    QAction* actBack2s = nullptr; // F2
+    QAction* actForward2s = nullptr; // F3
+    QAction* actPrevSentence = nullptr; // F6
+    QAction* actRepeatSentence = nullptr; // F7
+    QAction* actNextSentence = nullptr; // F8
+    QAction* actDrill = nullptr; // F9
+    QAction* actStopDrill = nullptr; // Esc
+    QAction* actDrillSettings = nullptr;
     QMenu* menuHelp = nullptr;
     QAction* N13 = nullptr; // 帮助(&P)
 
@@ -219,6 +240,25 @@ private:
     void LoadTranscripts(const QString& docName);
 
     void createDialogs();
+
+    // Timer2: the drill while it runs, else the playback tick.
+    void Timer2Timer();
+    void createPractice();
+    void buildPracticeMenu();
+    // Where the learner is in the open document, in milliseconds of its timeline.
+    qint64 currentPositionMs() const;
+    // Single-file mode: plays from ms.
+    void playFromMs(int ms);
+    void skipBy(int deltaMs);
+    void previousSentence();
+    void nextSentence();
+    void repeatSentence();
+    void toggleDrill();
+    void stopDrill();
+    void editDrillSettings();
+    void practiceDocumentOpened(const QString& docName);
+    // Stores where the learner leaves the open document.
+    void rememberDocument();
     // Shows the chooser; the chosen playlist's name, or nothing when none was chosen.
     std::optional<QString> chooseList();
     void enterListMode() override;
@@ -242,6 +282,9 @@ private:
     std::function<std::unique_ptr<MediaDevice>()> m_probes;
     std::unique_ptr<LengthTable> m_lengthTable;
     std::unique_ptr<LengthMeasurer> m_measurer;
+    std::unique_ptr<PracticeStore> m_practiceStore;
+    std::unique_ptr<PracticeWidgets> m_practiceView;
+    QElapsedTimer m_clock;
     QtFilePicker m_filePicker;
     // The transcript panes' logic over the two editors.
     std::unique_ptr<TranscriptEditor> m_englishEditor;

@@ -38,6 +38,7 @@ public:
 
 const QColor TSegmentTrackBar::pieceColors[2] = { QColor(157, 239, 253), QColor(152, 152, 250) };
 const QColor TSegmentTrackBar::selectionColor(200, 70, 50);
+const QColor TSegmentTrackBar::tickColor(40, 40, 120);
 
 TSegmentTrackBar::TSegmentTrackBar(QWidget* parent) : QSlider(Qt::Horizontal, parent)
 {
@@ -105,6 +106,32 @@ void TSegmentTrackBar::paintEvent(QPaintEvent* /*event*/)
 
     if (m_showPieces)
         paintSegments(painter, channel);
+    paintSentenceTicks(painter, channel);
+}
+
+void TSegmentTrackBar::showSentenceTicks(const QList<double>& barUnits)
+{
+    m_sentenceTicks = barUnits;
+    update();
+}
+
+// Each tick sits where the thumb's centre would be at its value, from the channel's lower edge
+// down to the strip's.
+void TSegmentTrackBar::paintSentenceTicks(QPainter& painter, const QRect& channel) const
+{
+    if (m_sentenceTicks.isEmpty() || maximum() <= minimum())
+        return;
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    const int thumb = style()->pixelMetric(QStyle::PM_SliderLength, &option, this);
+    const double span = std::max(channel.width() - thumb, 0);
+    const double range = maximum() - minimum();
+    painter.setPen(tickColor);
+    for (double value : m_sentenceTicks) {
+        const double share = std::clamp((value - minimum()) / range, 0.0, 1.0);
+        const int x = channel.left() + thumb / 2 + int(share * span);
+        painter.drawLine(x, channel.bottom() + 1, x, channel.bottom() + stripGap + stripHeight);
+    }
 }
 
 // The selection as a band inside the channel, between the thumb centres of its two ends, in a

@@ -35,6 +35,11 @@ public:
     const QList<qint64>& pieces() const { return m_pieces; }
     bool ShowSegments() const { return m_showPieces; }
 
+    // Sentence marks shown as short ticks under the channel, in bar units (fractions allowed);
+    // empty shows none.
+    void showSentenceTicks(const QList<double>& barUnits);
+    const QList<double>& sentenceTicks() const { return m_sentenceTicks; }
+
     // The channel (groove) rectangle in client pixels.
     QRect channelRect() const;
 
@@ -45,6 +50,8 @@ public:
     // The strip runs from this many pixels below the channel's lower edge, this high.
     static constexpr int stripGap = 3;
     static constexpr int stripHeight = 3;
+    // The colour of the sentence ticks.
+    static const QColor tickColor;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -52,12 +59,14 @@ protected:
 private:
     void paintSelection(QPainter& painter, const QRect& channel) const;
     void paintSegments(QPainter& painter, const QRect& channel) const;
+    void paintSentenceTicks(QPainter& painter, const QRect& channel) const;
 
     int m_selStart = 0;
     int m_selEnd = 0;
     QList<qint64> m_pieces;
     qint64 m_totalLength = 0;
     bool m_showPieces = false;
+    QList<double> m_sentenceTicks;
 };
 
 } // namespace ecolvar

@@ -1,0 +1,156 @@
+#include "pausedetector.h"
+
+#include "core/ecolvarerror.h"
+
+#include <QFile>
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace ecolvar {
+
+namespace {
+
+float percentile(std::vector<float> values, double fraction)
+{
+    const auto k = std::min(values.size() - 1, size_t(fraction * double(values.size())));
+    std::nth_element(values.begin(), values.begin() + qsizetype(k), values.end());
+    return values[k];
+}
+
+} // namespace
+
+QList<int> findPauseStarts(
+    const std::vector<float>& levelsDb, int lengthMs, const PauseSettings& settings)
+{
+    if (levelsDb.empty())
+        return {};
+    const float floorDb = percentile(levelsDb, 0.10);
+    const float speechDb = percentile(levelsDb, 0.90);
+    if (speechDb - floorDb < settings.minDynamicRangeDb)
+        return { 0 };
+    const double threshold = floorDb + settings.thresholdFraction * (speechDb - floorDb);
+    const int frameMs = settings.frameMs;
+    const auto minFrames = size_t((settings.minPauseMs + frameMs - 1) / frameMs);
+
+    // Every pause followed by speech gives a mark just before the speech.
+    QList<int> marks { 0 };
+    size_t i = 0;
+    while (i < levelsDb.size()) {
+        if (levelsDb[i] >= threshold) {
+            ++i;
+            continue;
+        }
+        const size_t begin = i;
+        while (i < levelsDb.size() && levelsDb[i] < threshold)
+            ++i;
+        if (i - begin < minFrames || i == levelsDb.size())
+            continue;
+        const int mark = std::max(int(begin) * frameMs, int(i) * frameMs - settings.leadMs);
+        if (begin == 0)
+            marks[0] = mark;
+        else
+            marks.append(mark);
+    }
+
+    // Very short sentences merge with the next one; a short last one with the one before.
+    QList<int> kept { marks.first() };
+    for (qsizetype k = 1; k < marks.size(); ++k) {
+        if (marks[k] - kept.last() >= settings.minSentenceMs)
+            kept.append(marks[k]);
+    }
+    if (kept.size() > 1 && lengthMs - kept.last() < settings.minSentenceMs)
+        kept.removeLast();
+    return kept;
+}
+
+int audioFileLengthMs(const QString& path)
+{
+    SF_INFO info {};
+    SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+    if (!file)
+        return 0;
+    sf_close(file);
+    if (info.samplerate <= 0 || info.frames <= 0)
+        return 0;
+    return int(std::min<qint64>(
+        std::numeric_limits<int>::max(), qint64(info.frames) * 1000 / info.samplerate));
+}
+
+std::optional<AudioLevels> measureAudioLevels(
+    const QString& path, int frameMs, const ProgressCallback& progress)
+{
+    SF_INFO info {};
+    SNDFILE* raw = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+    if (!raw)
+        throw EcolvarError(u"%1: %2"_s.arg(path, QString::fromUtf8(sf_strerror(nullptr))));
+    const std::unique_ptr<SNDFILE, int (*)(SNDFILE*)> file(raw, sf_close);
+    if (info.channels <= 0 || info.samplerate <= 0)
+        throw EcolvarError(u"%1: no audio"_s.arg(path));
+
+    const auto channels = size_t(info.channels);
+    // Frame k ends at sample (k + 1) * rate * frameMs / 1000, so that frames stay frameMs long
+    // on average at any rate (22050 Hz has no whole number of samples in 10 ms).
+    const auto frameEnd = [&](qint64 k) { return (k + 1) * info.samplerate * frameMs / 1000; };
+    constexpr sf_count_t chunkFrames = 16384;
+    std::vector<float> buffer(size_t(chunkFrames) * channels);
+
+    AudioLevels result;
+    if (info.frames > 0)
+        result.levelsDb.reserve(size_t(info.frames * 1000 / info.samplerate / frameMs + 1));
+    double sum = 0;
+    qint64 inFrame = 0;
+    qint64 decoded = 0;
+    qint64 nextFrameEnd = frameEnd(0);
+    int lastPercent = -1;
+    const double scale = 1.0 / double(channels * channels);
+    auto closeFrame = [&] {
+        const double power = sum * scale / double(inFrame);
+        result.levelsDb.push_back(float(10.0 * std::log10(power + 1e-12)));
+        sum = 0;
+        inFrame = 0;
+    };
+    for (;;) {
+        const sf_count_t got = sf_readf_float(file.get(), buffer.data(), chunkFrames);
+        if (got <= 0)
+            break;
+        const float* p = buffer.data();
+        for (sf_count_t f = 0; f < got; ++f, p += channels) {
+            float mono = 0; // the channels' sum; scale divides by their number
+            for (size_t c = 0; c < channels; ++c)
+                mono += p[c];
+            sum += double(mono) * double(mono);
+            ++inFrame;
+            if (decoded + f + 1 == nextFrameEnd) {
+                closeFrame();
+                nextFrameEnd = frameEnd(qint64(result.levelsDb.size()));
+            }
+        }
+        decoded += got;
+        if (progress && info.frames > 0) {
+            const int percent = int(std::min<qint64>(99, decoded * 100 / info.frames));
+            if (percent != lastPercent) {
+                lastPercent = percent;
+                if (!progress(percent))
+                    return std::nullopt;
+            }
+        }
+    }
+    if (sf_error(file.get()) != SF_ERR_NO_ERROR)
+        throw EcolvarError(u"%1: %2"_s.arg(path, QString::fromUtf8(sf_strerror(file.get()))));
+    if (inFrame > 0)
+        closeFrame();
+    result.lengthMs
+        = int(std::min<qint64>(std::numeric_limits<int>::max(), decoded * 1000 / info.samplerate));
+    if (progress && !progress(100))
+        return std::nullopt;
+    return result;
+}
+
+} // namespace ecolvar

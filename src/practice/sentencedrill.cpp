@@ -1,0 +1,98 @@
+#include "sentencedrill.h"
+
+#include "player/mediadevice.h"
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace ecolvar {
+
+SentenceDrill::SentenceDrill(MediaDevice& device) : m_device(device) { }
+
+void SentenceDrill::setSettings(const Settings& settings)
+{
+    m_settings.passes = std::clamp(settings.passes, minPasses, maxPasses);
+    m_settings.pausePercent = std::clamp(settings.pausePercent, 0, maxPausePercent);
+}
+
+void SentenceDrill::start(const QList<Sentence>& sentences, int index)
+{
+    if (index < 0 || index >= sentences.size())
+        return;
+    if (!isRunning()) {
+        m_savedFrom = m_device.PlayFrom();
+        m_savedTo = m_device.PlayTo();
+    }
+    m_sentences = sentences;
+    m_state = State::Playing;
+    jumpTo(index);
+}
+
+void SentenceDrill::jumpTo(int index)
+{
+    if (!isRunning())
+        return;
+    m_index = std::clamp(index, 0, int(m_sentences.size()) - 1);
+    m_pass = 1;
+    playPass();
+}
+
+void SentenceDrill::stop()
+{
+    if (!isRunning())
+        return;
+    m_device.Stop();
+    finish();
+}
+
+void SentenceDrill::finish()
+{
+    m_state = State::Idle;
+    m_device.setPlayFrom(m_savedFrom);
+    m_device.setPlayTo(m_savedTo);
+}
+
+void SentenceDrill::tick(qint64 nowMs)
+{
+    if (m_state == State::Playing && m_device.Mode() != ModePlaying) {
+        const bool lastPass = m_pass >= m_settings.passes;
+        if (lastPass && m_index + 1 >= m_sentences.size()) {
+            finish(); // the last pass of the last sentence ends the drill
+            return;
+        }
+        const Sentence& s = m_sentences[m_index];
+        m_pauseEndMs = nowMs + qint64(s.endMs - s.startMs) * m_settings.pausePercent / 100;
+        m_state = State::Pausing;
+    }
+    if (m_state == State::Pausing && nowMs >= m_pauseEndMs) {
+        if (m_pass < m_settings.passes) {
+            ++m_pass;
+        } else {
+            ++m_index;
+            m_pass = 1;
+        }
+        playPass();
+    }
+}
+
+QString SentenceDrill::statusText() const
+{
+    if (!isRunning())
+        return {};
+    return u"第 %1/%2 句 · 第 %3/%4 遍"_s.arg(m_index + 1)
+        .arg(m_sentences.size())
+        .arg(m_pass)
+        .arg(m_settings.passes);
+}
+
+void SentenceDrill::playPass()
+{
+    const Sentence& s = m_sentences[m_index];
+    m_state = State::Playing;
+    m_device.setPlayFrom(s.startMs);
+    m_device.setPlayTo(s.endMs);
+    m_device.Play();
+}
+
+} // namespace ecolvar

@@ -1,0 +1,110 @@
+#include "app/tform1.h"
+#include "fakedevices.h"
+#include "player/tsegmenttrackbar.h"
+#include "practice/practicecontroller.h"
+#include "richtext/trichtextedit.h"
+
+#include "scriptedprompts.h"
+#include "testutil.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace ecolvar {
+namespace {
+
+// The window over a playlist database file, so that a second window can reopen it.
+class TForm1PracticeTest : public ::testing::Test {
+protected:
+    std::unique_ptr<TForm1> makeForm()
+    {
+        auto form = std::make_unique<TForm1>(
+            m_prompts, m_dir.path(), m_dir.filePath(u"vek.db"_s), m_devices.factory());
+        form->show();
+        form->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        return form;
+    }
+
+    // Opens lesson.wav (10 s, with lyrics beside it) as the learner does, from the file list.
+    void openLesson(TForm1& form)
+    {
+        const QString dir = form.ProgramDir() + u"audio"_s + QDir::separator();
+        test::writeFile(dir + u"lesson.wav"_s, {});
+        test::writeFile(dir + u"lesson.lrc"_s, "[00:01.00]one\n[00:04.00]two\n[00:06.50]three\n");
+        m_devices.addFile(dir + u"lesson.wav"_s, 10'000);
+        auto* row
+            = new QTreeWidgetItem(form.ListView1, { u"lesson.wav"_s, u"1"_s, dir, QString() });
+        form.ListView1->setCurrentItem(row);
+        form.N14->trigger();
+    }
+
+    QTemporaryDir m_dir;
+    test::ScriptedPrompts m_prompts;
+    test::FakeDevices m_devices;
+};
+
+} // namespace
+
+TEST_F(TForm1PracticeTest, FunctionKeysReachThePlayerWhileATranscriptPaneHasTheFocus)
+{
+    const auto form = makeForm();
+    openLesson(*form);
+    EXPECT_EQ(form->TrackBar->sentenceTicks(), (QList<double> { 1.0, 4.0, 6.5 }));
+    EXPECT_EQ(form->actNextSentence->shortcut(), QKeySequence(Qt::Key_F8));
+
+    QTextEdit* pane = form->RichTextEdit3;
+    pane->setFocus();
+    ASSERT_TRUE(pane->hasFocus());
+    QTest::keyClick(pane, Qt::Key_F8);
+    EXPECT_EQ(m_devices.player->Position(), 1000); // from before the first sentence to it
+    EXPECT_EQ(m_devices.player->Mode(), ModePlaying);
+    m_devices.player->advance(500);
+    QTest::keyClick(pane, Qt::Key_F8);
+    EXPECT_EQ(m_devices.player->Position(), 4000);
+    QTest::keyClick(pane, Qt::Key_F5);
+    EXPECT_NE(m_devices.player->Mode(), ModePlaying);
+
+    QTest::keyClick(pane, Qt::Key_F9);
+    EXPECT_EQ(form->LblDrill->text(), u"第 2/3 句 · 第 1/3 遍"_s);
+    EXPECT_EQ(m_devices.player->calls().last(), u"Play 4000-6500"_s);
+    EXPECT_TRUE(form->Timer2->isActive());
+    QTest::keyClick(pane, Qt::Key_Escape);
+    EXPECT_EQ(form->LblDrill->text(), QString());
+    EXPECT_NE(m_devices.player->Mode(), ModePlaying);
+    EXPECT_FALSE(form->actStopDrill->isEnabled()); // Esc is free again
+
+    // The keys never typed into the pane.
+    EXPECT_TRUE(pane->toPlainText().isEmpty());
+    EXPECT_TRUE(pane->hasFocus());
+}
+
+TEST_F(TForm1PracticeTest, ReopeningAFileAfterARestartPutsTheThumbWhereItWasLeftWithoutPlaying)
+{
+    {
+        const auto form = makeForm();
+        openLesson(*form);
+        QTest::keyClick(form.get(), Qt::Key_F3);
+        QTest::keyClick(form.get(), Qt::Key_F3);
+        EXPECT_EQ(form->TrackBar->value(), 4);
+        form->close();
+    }
+    const auto form = makeForm();
+    openLesson(*form);
+    EXPECT_EQ(form->TrackBar->value(), 4);
+    EXPECT_EQ(m_devices.player->Position(), 4000);
+    EXPECT_NE(m_devices.player->Mode(), ModePlaying);
+    EXPECT_FALSE(form->Timer2->isActive());
+}
+
+} // namespace ecolvar
