@@ -31,6 +31,8 @@ namespace {
 constexpr qint64 bytesPerSample = 2;
 // The silent output keeps this much audio "in its buffer", as a sound card would.
 constexpr qint64 silentBufferMs = 100;
+// How long a stopped sink is kept before it is destroyed.
+constexpr int parkedSinkMs = 1'000;
 
 QString openErrorText(const QString& path, const QString& reason, const QString& decoderText)
 {
@@ -129,7 +131,10 @@ public:
     }
 
     bool isSequential() const override { return true; }
-    bool atEnd() const override { return m_finished; }
+    // Never "at the end" to the output: a sink whose source is at its end asks the sound server
+    // to drain, and Qt 6.4 delivers the drain's completion to the sink even after it has been
+    // destroyed. The device finds the end itself (finished() and nothing buffered).
+    bool atEnd() const override { return false; }
     qint64 bytesAvailable() const override
     {
         return (m_finished ? 0 : (m_end - m_position) * m_bytesPerFrame)
@@ -190,34 +195,45 @@ public:
 
 // A QAudioSink pulling from the stream; a new one for every play (a stopped sink that is started
 // again often never plays).
+//
+// The audio system's own thread may still reach a sink shortly after it stopped, and destroying
+// a sink runs the event loop: a stopped sink is therefore not destroyed at once but parked under
+// `keeper` and deleted from the event loop a while later (or with the keeper).
 class SinkOutput : public PcmOutput {
 public:
-    SinkOutput(const QAudioDevice& device, const QAudioFormat& format)
-        : m_sink(device, format), m_bytesPerFrame(format.bytesPerFrame())
+    SinkOutput(const QAudioDevice& device, const QAudioFormat& format, QObject* keeper)
+        : m_sink(new QAudioSink(device, format, keeper)), m_bytesPerFrame(format.bytesPerFrame())
     {
-        m_sink.setBufferSize(format.bytesForDuration(150'000));
+        m_sink->setBufferSize(format.bytesForDuration(150'000));
     }
-    ~SinkOutput() override { m_sink.stop(); }
+    ~SinkOutput() override
+    {
+        // Stopping closes the sound server's stream: the sink reads no more from the stream.
+        m_sink->stop();
+        QTimer::singleShot(parkedSinkMs, m_sink, &QObject::deleteLater);
+    }
+    SinkOutput(const SinkOutput&) = delete;
+    SinkOutput& operator=(const SinkOutput&) = delete;
 
     // Starts pulling; false when the sink refused to start.
     bool start(QIODevice* stream)
     {
-        m_sink.start(stream);
+        m_sink->start(stream);
         return !failed();
     }
     qint64 bufferedFrames() const override
     {
-        if (m_sink.state() == QAudio::StoppedState)
+        if (m_sink->state() == QAudio::StoppedState)
             return 0;
-        return std::max<qint64>(m_sink.bufferSize() - m_sink.bytesFree(), 0) / m_bytesPerFrame;
+        return std::max<qint64>(m_sink->bufferSize() - m_sink->bytesFree(), 0) / m_bytesPerFrame;
     }
     bool failed() const override
     {
-        return m_sink.state() == QAudio::StoppedState && m_sink.error() != QAudio::NoError;
+        return m_sink->state() == QAudio::StoppedState && m_sink->error() != QAudio::NoError;
     }
 
 private:
-    QAudioSink m_sink;
+    QAudioSink* m_sink;
     qint64 m_bytesPerFrame;
 };
 
@@ -276,6 +292,8 @@ SndFileMediaDevice::SndFileMediaDevice(Output output, QObject* parent)
 SndFileMediaDevice::~SndFileMediaDevice()
 {
     Close();
+    // The parked sinks, while the device is still whole (destroying a sink runs the event loop).
+    qDeleteAll(findChildren<QAudioSink*>(Qt::FindDirectChildrenOnly));
 }
 
 void SndFileMediaDevice::requireOpen() const
@@ -427,7 +445,7 @@ void SndFileMediaDevice::startOutput(qint64 fromFrame, qint64 endFrame, Output o
         format.setChannelConfig(QAudioFormat::defaultChannelConfigForChannelCount(info.channels));
         const QAudioDevice device = QMediaDevices::defaultAudioOutput();
         if (!device.isNull() && device.isFormatSupported(format)) {
-            auto sink = std::make_unique<SinkOutput>(device, format);
+            auto sink = std::make_unique<SinkOutput>(device, format, this);
             if (sink->start(m_stream.get()))
                 m_pcm = std::move(sink);
         }
