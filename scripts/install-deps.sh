@@ -10,6 +10,8 @@ packages=(
   qt6-base-dev qt6-multimedia-dev libqt6sql6-sqlite qt6-svg-dev qt6-qpa-plugins
   # audio decoding
   libsndfile1-dev libmpg123-dev
+  # speed without a change of pitch
+  librubberband-dev
   # tests
   libgtest-dev libgmock-dev
   # fixtures and headless runs

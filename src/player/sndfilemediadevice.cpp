@@ -2,6 +2,7 @@
 
 #include "core/ecolvarerror.h"
 #include "player/mp3infotag.h"
+#include "player/playbackstream.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>
@@ -97,91 +98,37 @@ bool isMp3(const SF_INFO& info)
 } // namespace
 
 // The open file: the decoder's handle, its format and the exact length in frames.
-struct SndFileMediaDevice::Decoder {
+struct SndFileMediaDevice::Decoder : FrameReader {
     SNDFILE* file = nullptr;
     SF_INFO info {};
     qint64 frames = 0;
     // The frame the next read returns; -1 after a failed seek.
     qint64 at = 0;
 
-    ~Decoder()
+    Decoder() = default;
+    Decoder(const Decoder&) = delete;
+    Decoder& operator=(const Decoder&) = delete;
+    ~Decoder() override
     {
         if (file)
             sf_close(file);
     }
     qint64 bytesPerFrame() const { return bytesPerSample * info.channels; }
-    bool seek(qint64 frame)
+    bool seekFrame(qint64 frame) override
     {
         if (frame == at)
             return true;
         at = sf_seek(file, frame, SEEK_SET) == frame ? frame : -1;
         return at == frame;
     }
-};
-
-// The audio of one play, from a start frame up to an end frame, read by the output in pull mode.
-// The output may ask atEnd() from its own thread: the counters are atomic.
-class DecoderStream : public QIODevice {
-public:
-    DecoderStream(SNDFILE* file, qint64 bytesPerFrame, qint64& decoderAt, qint64 from, qint64 end)
-        : m_file(file), m_bytesPerFrame(bytesPerFrame), m_decoderAt(decoderAt), m_from(from),
-          m_end(end), m_position(from), m_finished(from >= end)
+    qint64 readFrames(qint16* data, qint64 count) override
     {
-        m_clock.start();
-    }
-
-    bool isSequential() const override { return true; }
-    // Never "at the end" to the output: a sink whose source is at its end asks the sound server
-    // to drain, and Qt 6.4 delivers the drain's completion to the sink even after it has been
-    // destroyed. The device finds the end itself (finished() and nothing buffered).
-    bool atEnd() const override { return false; }
-    qint64 bytesAvailable() const override
-    {
-        return (m_finished ? 0 : (m_end - m_position) * m_bytesPerFrame)
-            + QIODevice::bytesAvailable();
-    }
-
-    qint64 from() const { return m_from; }
-    qint64 end() const { return m_end; }
-    // The frame after the last one handed out.
-    qint64 position() const { return m_position; }
-    // True once everything up to the end frame, or up to where the file really ends, is handed
-    // out.
-    bool finished() const { return m_finished; }
-    qint64 msToFirstData() const { return m_msToFirstData; }
-
-protected:
-    qint64 readData(char* data, qint64 maxSize) override
-    {
-        if (m_finished)
+        if (at < 0)
             return 0;
-        const qint64 wanted = std::min(maxSize / m_bytesPerFrame, m_end - m_position);
-        if (wanted <= 0)
-            return 0;
-        const sf_count_t got = sf_readf_short(m_file, reinterpret_cast<short*>(data), wanted);
-        if (got > 0) {
-            m_position += got;
-            m_decoderAt = m_position;
-            if (m_msToFirstData < 0)
-                m_msToFirstData = m_clock.elapsed();
-        }
-        // A short read is the real end of the file (a truncated MP3 announces more frames).
-        if (got < wanted || m_position >= m_end)
-            m_finished = true;
-        return std::max<sf_count_t>(got, 0) * m_bytesPerFrame;
+        const sf_count_t got = std::max<sf_count_t>(sf_readf_short(file, data, count), 0);
+        at += got;
+        return got;
     }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    SNDFILE* m_file;
-    qint64 m_bytesPerFrame;
-    qint64& m_decoderAt;
-    qint64 m_from;
-    qint64 m_end;
-    std::atomic<qint64> m_position;
-    std::atomic<bool> m_finished;
-    std::atomic<qint64> m_msToFirstData = -1;
-    QElapsedTimer m_clock;
 };
 
 // Where the audio of a play goes: how much of what it took is not audible yet.
@@ -305,6 +252,7 @@ void SndFileMediaDevice::requireOpen() const
 void SndFileMediaDevice::Open()
 {
     Close();
+    clearLoop();
     const QString path = FileName();
     auto decoder = std::make_unique<Decoder>();
     decoder->file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &decoder->info);
@@ -379,7 +327,7 @@ void SndFileMediaDevice::Seek(int ms)
     stopOutput();
     m_positionFrame = msToFrame(ms);
     // The first seek far into an MP3 can take a while: done here, so that Play starts at once.
-    m_decoder->seek(m_positionFrame);
+    m_decoder->seekFrame(m_positionFrame);
 }
 
 int SndFileMediaDevice::Length()
@@ -429,9 +377,9 @@ void SndFileMediaDevice::startOutput(qint64 fromFrame, qint64 endFrame, Output o
     const qint64 bytesPerFrame = m_decoder->bytesPerFrame();
     const auto openStream = [&] {
         // A seek that fails (past the real end of a truncated file) leaves nothing to play.
-        const qint64 end = m_decoder->seek(fromFrame) ? endFrame : fromFrame;
-        m_stream = std::make_unique<DecoderStream>(
-            m_decoder->file, bytesPerFrame, m_decoder->at, fromFrame, end);
+        const qint64 end = m_decoder->seekFrame(fromFrame) ? endFrame : fromFrame;
+        m_stream = std::make_unique<PlaybackStream>(
+            *m_decoder, info.channels, info.samplerate, fromFrame, end, speed(), loopFrames());
         // Unbuffered: Qt's read-ahead would hide how much the output really took.
         m_stream->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     };
@@ -475,7 +423,7 @@ void SndFileMediaDevice::update()
         return;
     }
     if (m_stream->finished() && m_pcm->bufferedFrames() == 0) {
-        m_positionFrame = m_stream->position();
+        m_positionFrame = m_stream->sourceEnd();
         // Decoding stopped short of the end point: the file (a truncated MP3) really ends here.
         if (m_positionFrame < m_stream->end())
             m_decoder->frames = m_positionFrame;
@@ -485,8 +433,30 @@ void SndFileMediaDevice::update()
 
 qint64 SndFileMediaDevice::audibleFrame() const
 {
-    return std::clamp(
-        m_stream->position() - m_pcm->bufferedFrames(), m_stream->from(), m_stream->position());
+    const qint64 played = std::max<qint64>(m_stream->framesOut() - m_pcm->bufferedFrames(), 0);
+    return std::clamp<qint64>(m_stream->sourceFrameAt(played), 0, m_decoder->frames);
+}
+
+std::optional<FrameRange> SndFileMediaDevice::loopFrames() const
+{
+    if (!loop() || !m_decoder)
+        return std::nullopt;
+    const FrameRange range { msToFrame(loop()->fromMs), msToFrame(loop()->toMs) };
+    if (range.from >= range.to)
+        return std::nullopt;
+    return range;
+}
+
+void SndFileMediaDevice::speedChanged()
+{
+    if (m_playing)
+        m_stream->setSpeed(speed());
+}
+
+void SndFileMediaDevice::loopChanged()
+{
+    if (m_playing)
+        m_stream->setLoop(loopFrames());
 }
 
 qint64 SndFileMediaDevice::msToFrame(int ms) const

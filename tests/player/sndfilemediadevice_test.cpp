@@ -272,6 +272,103 @@ TEST(SndFileMediaDevice, SilentOutputKeepsRealTime)
     EXPECT_EQ(device->Mode(), ModeStopped);
 }
 
+// Away from 1.0 every position stays in the file's time: after a seek it moves at the speed
+// against the wall clock, and a range ends after its length divided by the speed with the
+// position on its end point.
+TEST(SndFileMediaDevice, SpeedKeepsPositionsInTheFilesTime)
+{
+    for (const double speed : { 0.5, 2.0 }) {
+        SCOPED_TRACE(speed);
+        auto device = openDevice(u"tone.wav"_s);
+        device->setSpeed(speed);
+        device->Seek(500);
+        QElapsedTimer clock;
+        clock.start(); // the silent output's clock starts inside Play
+        device->Play();
+        QTest::qWait(300);
+        EXPECT_NEAR(device->Position(), 500 + clock.elapsed() * speed, 40);
+        device->Stop();
+        const int stopped = device->Position();
+        QTest::qWait(50);
+        EXPECT_EQ(device->Position(), stopped);
+
+        device->setPlayFrom(1'000);
+        device->setPlayTo(1'600);
+        clock.start();
+        device->Play();
+        ASSERT_TRUE(waitUntilStopped(*device));
+        EXPECT_NEAR(clock.elapsed(), 600 / speed, 60);
+        EXPECT_EQ(device->Position(), 1'600);
+        EXPECT_DOUBLE_EQ(device->speed(), speed); // holds across plays
+    }
+}
+
+// A change of speed while playing takes effect at once and the position runs on from where it
+// was, without a jump.
+TEST(SndFileMediaDevice, SpeedChangeWhilePlayingNeitherJumpsNorStalls)
+{
+    auto device = openDevice(u"tone.wav"_s);
+    device->Play();
+    QTest::qWait(200);
+    QElapsedTimer clock;
+    clock.start();
+    int last = device->Position();
+    int atChange = 0;
+    int largestStep = 0;
+    while (clock.elapsed() < 600) {
+        QTest::qWait(5);
+        if (atChange == 0 && clock.elapsed() >= 200) {
+            device->setSpeed(2.0);
+            atChange = device->Position();
+            clock.restart();
+            last = atChange;
+            while (clock.elapsed() < 400) {
+                QTest::qWait(5);
+                const int now = device->Position();
+                largestStep = std::max(largestStep, std::abs(now - last));
+                last = now;
+            }
+            break;
+        }
+        last = device->Position();
+    }
+    EXPECT_LE(largestStep, 60); // 20 ms output steps at 2.0, one tick late at most
+    EXPECT_NEAR(last - atChange, 800, 120);
+    EXPECT_EQ(device->Mode(), ModePlaying);
+}
+
+// A loop inside the file repeats without end at any speed: the position never passes the loop's
+// end, it comes back to the start again and again, and once the loop is cleared playback runs
+// on to the end of the file.
+TEST(SndFileMediaDevice, LoopsInsideTheFile)
+{
+    for (const double speed : { 1.0, 1.5 }) {
+        SCOPED_TRACE(speed);
+        auto device = openDevice(u"lame.mp3"_s);
+        device->setSpeed(speed);
+        device->setLoop(600, 900);
+        device->Seek(500);
+        device->Play();
+        QElapsedTimer clock;
+        clock.start();
+        int last = device->Position();
+        int wraps = 0;
+        while (clock.elapsed() < 1'500) {
+            QTest::qWait(5);
+            const int now = device->Position();
+            ASSERT_LT(now, 900);
+            ASSERT_GE(now, 500);
+            ASSERT_EQ(device->Mode(), ModePlaying);
+            wraps += now < last - 150 ? 1 : 0;
+            last = now;
+        }
+        EXPECT_GE(wraps, int(1.5 * speed / 0.3) - 2);
+        device->clearLoop();
+        ASSERT_TRUE(waitUntilStopped(*device));
+        EXPECT_EQ(device->Position(), 2'000);
+    }
+}
+
 // Without a sound server the speakers' device plays silently, with the same positions and end.
 // ctest runs this with the server out of reach (player_without_sound_server).
 TEST(SndFileMediaDevice, PlaysSilentlyWithoutASoundServer)

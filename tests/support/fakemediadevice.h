@@ -25,14 +25,19 @@ public:
     int Position() override;
     int Mode() override;
 
-    // Lets ms milliseconds of playback pass: the position moves on, and playing stops at the end
-    // point (or the end of the file) with the position there.
+    // Lets ms milliseconds of playback pass: the position moves on at the speed, continues at
+    // the loop's start when it reaches the loop's end, and playing stops at the end point (or
+    // the end of the file) with the position there.
     void advance(int ms);
 
     bool isOpen() const { return m_open; }
     const QString& openFile() const { return m_openFile; }
     const QStringList& calls() const { return m_calls; }
     void clearCalls() { m_calls.clear(); }
+
+protected:
+    void speedChanged() override;
+    void loopChanged() override;
 
 private:
     void requireOpen() const;
