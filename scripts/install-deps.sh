@@ -17,7 +17,7 @@ packages=(
   # fixtures and headless runs
   sox lame xvfb xauth pulseaudio pulseaudio-utils fonts-wqy-microhei imagemagick
   # benchmarks and fuzzing
-  libbenchmark-dev clang libclang-rt-14-dev
+  libbenchmark-dev clang libclang-rt-14-dev espeak-ng
 )
 
 missing=()

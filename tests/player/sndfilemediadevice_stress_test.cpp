@@ -36,8 +36,8 @@ struct StressResult {
 };
 
 // Random operations at the pace of a learner clicking as fast as possible: play, stop, seek,
-// pause and resume, close, open another file, set the points, with the event loop running
-// between some of them. After every operation the position lies inside the file.
+// pause and resume, close, open another file, set the points, the speed and the loop, with the
+// event loop running between some of them. After every operation the position lies inside the file.
 StressResult stress(Output output, quint32 seed, int operations)
 {
     QRandomGenerator random(seed);
@@ -75,8 +75,15 @@ StressResult stress(Output output, quint32 seed, int operations)
             device.Close();
         } else if (pick < 82) {
             device.setPlayFrom(random.bounded(-100, length + 100));
-        } else if (pick < 90) {
+        } else if (pick < 88) {
             device.setPlayTo(random.bounded(-100, length + 100));
+        } else if (pick < 91) {
+            device.setSpeed(0.5 + 0.1 * random.bounded(16));
+        } else if (pick < 93) {
+            const int from = random.bounded(-100, length + 100);
+            device.setLoop(from, from + random.bounded(-50, 800));
+        } else if (pick < 94) {
+            device.clearLoop();
         } else {
             QTest::qWait(random.bounded(1, 40));
         }
