@@ -31,6 +31,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <utility>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -243,27 +244,45 @@ void measurePitch()
         device.Play();
         waitStopped(device, 10'000);
         const std::vector<qint16> samples = capture.stop();
-        // Loud 10 ms windows, the frequency from the zero crossings over all of them.
+        // Loud 10 ms windows give the duration; the frequency comes from the rising zero
+        // crossings between the first and the last loud window, placed between samples.
         const int window = rate / 100;
+        const qint64 frames = qint64(samples.size()) / 2;
+        const auto left = [&](qint64 i) { return double(samples[std::size_t(2 * i)]); };
         int loudWindows = 0;
-        qint64 crossings = 0;
-        for (std::size_t start = 0; start + window * 2 <= samples.size() / 2 * 2;
-             start += std::size_t(window)) {
+        qint64 firstLoud = -1;
+        qint64 lastLoud = -1;
+        for (qint64 start = 0; start + window <= frames; start += window) {
             double sum = 0;
-            int crossed = 0;
-            for (int i = 0; i < window; ++i) {
-                const qint16 s = samples[2 * (start + std::size_t(i))];
-                sum += double(s) * s;
-                if (i > 0 && (samples[2 * (start + std::size_t(i) - 1)] < 0) != (s < 0))
-                    ++crossed;
-            }
+            for (qint64 i = start; i < start + window; ++i)
+                sum += left(i) * left(i);
             if (std::sqrt(sum / window) > 500) {
                 ++loudWindows;
-                crossings += crossed;
+                firstLoud = firstLoud < 0 ? start : firstLoud;
+                lastLoud = start + window;
             }
         }
+        // The frequency: the median over 50 ms windows of the rising zero crossings, placed
+        // between samples (a glitch of the machine's load spoils a window, not the figure).
+        std::vector<double> windowHz;
+        for (qint64 start = firstLoud + window; start + 5 * window < lastLoud - window;
+             start += 5 * window) {
+            double firstCrossing = -1;
+            double lastCrossing = -1;
+            int crossings = 0;
+            for (qint64 i = start + 1; i < start + 5 * window; ++i) {
+                if (left(i - 1) < 0 && left(i) >= 0) {
+                    const double at = double(i - 1) + left(i - 1) / (left(i - 1) - left(i));
+                    firstCrossing = firstCrossing < 0 ? at : firstCrossing;
+                    lastCrossing = at;
+                    ++crossings;
+                }
+            }
+            if (crossings > 2)
+                windowHz.push_back(double(crossings - 1) / ((lastCrossing - firstCrossing) / rate));
+        }
+        const double hz = median(windowHz);
         const double playedMs = loudWindows * 10.0;
-        const double hz = double(crossings) / 2.0 / (playedMs / 1000.0);
         const double expectedMs = 3000.0 / speed;
         std::printf("%6.1f %10.1f %12.0f %12.0f %7.2f%%\n", speed, hz, playedMs, expectedMs,
             100 * (playedMs - expectedMs) / expectedMs);
@@ -299,21 +318,26 @@ SeamStats analyseLoop(const std::vector<qint16>& samples, qint64 from, qint64 to
         return i + 200 < frames && std::abs(left(i + 200) - left(i) - 100) <= 1
             && left(i + 200) != left(i);
     };
+    bool first = true;
     for (qint64 i = 1; i < frames; ++i) {
         const qint64 here = frameOf(qint16(left(i)));
         if (std::abs(here - from) <= rate / 100 && std::abs(left(i) - left(i - 1)) > 1
             && rampRunsOn(i)) {
+            // The first pass starts from silence: only the seams between passes count.
+            if (std::exchange(first, false))
+                continue;
             ++stats.passes;
             stats.worstStartErrorMs
                 = std::max(stats.worstStartErrorMs, std::abs(double(here - from)) * 1000.0 / rate);
             qint64 silent = 0;
             qint64 longest = 0;
-            for (qint64 k = std::max<qint64>(i - rate / 50, 1); k < std::min(frames, i + rate / 50);
+            for (qint64 k = std::max<qint64>(i - rate / 2, 1); k < std::min(frames, i + rate / 50);
                  ++k) {
                 silent = std::abs(right(k)) < 30 ? silent + 1 : 0;
                 longest = std::max(longest, silent);
-                stats.largestSeamStep
-                    = std::max(stats.largestSeamStep, std::abs(right(k) - right(k - 1)));
+                if (k >= i - rate / 50)
+                    stats.largestSeamStep
+                        = std::max(stats.largestSeamStep, std::abs(right(k) - right(k - 1)));
             }
             stats.worstSilenceMs = std::max(stats.worstSilenceMs, double(longest) * 1000.0 / rate);
         }
@@ -403,33 +427,35 @@ void measurePosition()
         }
         device.Stop();
         const std::vector<qint16> samples = capture.stop();
-        // Burst onsets: the right channel holds only the bursts.
+        // The bursts heard: runs of loud frames on the right channel (which holds only the
+        // bursts), each placed at its centre of energy, which the stretcher's smearing leaves
+        // where it was; in the file that centre lies 10 ms after the burst's start.
         std::vector<double> differences;
         const qint64 frames = qint64(samples.size()) / 2;
-        qint64 quietSince = 0;
-        int burst = 0;
+        const auto right = [&](qint64 i) { return double(samples[std::size_t(2 * i + 1)]); };
         for (qint64 i = 0; i < frames; ++i) {
-            const bool loud = std::abs(samples[std::size_t(2 * i + 1)]) > 2'000;
-            if (!loud) {
-                ++quietSince;
+            if (std::abs(right(i)) < 2'000)
                 continue;
+            qint64 end = i;
+            double weight = 0;
+            double moment = 0;
+            for (qint64 quiet = 0; end < frames && quiet < rate / 100; ++end) {
+                const double energy = right(end) * right(end);
+                quiet = energy < 2'000.0 * 2'000.0 ? quiet + 1 : 0;
+                weight += energy;
+                moment += energy * double(end);
             }
-            if (quietSince > rate / 20) {
-                // Which burst: the device's position at that moment says roughly where we are.
-                const double heard = capture.heardAt(i);
-                const auto at = std::lower_bound(positions.begin(), positions.end(), heard,
-                    [](const auto& p, double t) { return p.first < t; });
-                if (at != positions.end() && at != positions.begin()) {
-                    const int position = at->second;
-                    const double burstMs = std::round(position / 500.0) * 500.0;
-                    if (burstMs > 0) {
-                        differences.push_back(position - burstMs);
-                        ++burst;
-                    }
-                }
+            const double heard = capture.heardAt(qint64(moment / weight));
+            const auto at = std::lower_bound(positions.begin(), positions.end(), heard,
+                [](const auto& p, double t) { return p.first < t; });
+            if (at != positions.end() && at != positions.begin() && at->second > 250) {
+                // Which burst: the nearest to the position the device reports.
+                const double burstMs = std::round((at->second - 10) / 500.0) * 500.0 + 10;
+                differences.push_back(at->second - burstMs);
             }
-            quietSince = 0;
+            i = end;
         }
+        const int burst = int(differences.size());
         double worst = 0;
         for (const double d : differences)
             worst = std::max(worst, std::abs(d));

@@ -32,6 +32,8 @@ namespace {
 constexpr qint64 bytesPerSample = 2;
 // The silent output keeps this much audio "in its buffer", as a sound card would.
 constexpr qint64 silentBufferMs = 100;
+// The period in which a sink takes audio from its stream.
+constexpr qint64 sinkPeriodMs = 20;
 // How long a stopped sink is kept before it is destroyed.
 constexpr int parkedSinkMs = 1'000;
 
@@ -136,6 +138,11 @@ class PcmOutput {
 public:
     virtual ~PcmOutput() = default;
     virtual qint64 bufferedFrames() const = 0;
+    // How many of the `handedOut` frames are audible by now.
+    virtual qint64 playedFrames(qint64 handedOut) const
+    {
+        return std::max<qint64>(handedOut - bufferedFrames(), 0);
+    }
     // True when the output stopped by itself with an error (the sound server went away).
     virtual bool failed() const = 0;
 };
@@ -149,7 +156,8 @@ public:
 class SinkOutput : public PcmOutput {
 public:
     SinkOutput(const QAudioDevice& device, const QAudioFormat& format, QObject* keeper)
-        : m_sink(new QAudioSink(device, format, keeper)), m_bytesPerFrame(format.bytesPerFrame())
+        : m_sink(new QAudioSink(device, format, keeper)), m_bytesPerFrame(format.bytesPerFrame()),
+          m_rate(format.sampleRate())
     {
         m_sink->setBufferSize(format.bytesForDuration(150'000));
     }
@@ -178,10 +186,29 @@ public:
     {
         return m_sink->state() == QAudio::StoppedState && m_sink->error() != QAudio::NoError;
     }
+    // The sink's count moves in steps of its 20 ms period (30 ms of the file at 1.5x): between
+    // steps the sound goes on, so the count is carried forward on the clock, by one period at
+    // most and never back.
+    qint64 playedFrames(qint64 handedOut) const override
+    {
+        const qint64 counted = PcmOutput::playedFrames(handedOut);
+        if (counted != m_counted) {
+            m_counted = counted;
+            m_sinceCounted.start();
+        }
+        const qint64 carried
+            = std::min(m_sinceCounted.elapsed() * m_rate / 1000, m_rate * sinkPeriodMs / 1000);
+        m_played = std::max(m_played, std::min(counted + carried, handedOut));
+        return m_played;
+    }
 
 private:
     QAudioSink* m_sink;
     qint64 m_bytesPerFrame;
+    qint64 m_rate;
+    mutable qint64 m_counted = -1;
+    mutable QElapsedTimer m_sinceCounted;
+    mutable qint64 m_played = 0;
 };
 
 // Consumes the stream on a real-time clock, keeping a little ahead of it as a sound card would.
@@ -433,7 +460,7 @@ void SndFileMediaDevice::update()
 
 qint64 SndFileMediaDevice::audibleFrame() const
 {
-    const qint64 played = std::max<qint64>(m_stream->framesOut() - m_pcm->bufferedFrames(), 0);
+    const qint64 played = m_pcm->playedFrames(m_stream->framesOut());
     return std::clamp<qint64>(m_stream->sourceFrameAt(played), 0, m_decoder->frames);
 }
 

@@ -286,7 +286,8 @@ TEST(SndFileMediaDevice, SpeedKeepsPositionsInTheFilesTime)
         clock.start(); // the silent output's clock starts inside Play
         device->Play();
         QTest::qWait(300);
-        EXPECT_NEAR(device->Position(), 500 + clock.elapsed() * speed, 40);
+        // Within 25 ms of the wall clock (a loaded machine's timer), in the file's time.
+        EXPECT_NEAR(device->Position(), 500 + clock.elapsed() * speed, 25 * speed + 30);
         device->Stop();
         const int stopped = device->Position();
         QTest::qWait(50);
@@ -333,7 +334,7 @@ TEST(SndFileMediaDevice, SpeedChangeWhilePlayingNeitherJumpsNorStalls)
         last = device->Position();
     }
     EXPECT_LE(largestStep, 60); // 20 ms output steps at 2.0, one tick late at most
-    EXPECT_NEAR(last - atChange, 800, 120);
+    EXPECT_NEAR(last - atChange, 800, 150);
     EXPECT_EQ(device->Mode(), ModePlaying);
 }
 
