@@ -9,4 +9,4 @@ cmake --build --preset bench --target speed_bench
 source scripts/sound-server.sh
 ecolvar_sound_start
 trap ecolvar_sound_stop EXIT
-build/bench/bench/speed_bench
+build/bench/bench/speed_bench "$@"

@@ -1,4 +1,5 @@
-// Measures speed and loop of the media device; run with bench/speed.sh.
+// Measures speed and loop of the media device; run with bench/speed.sh [faster] (the captured
+// parts with the R2 engine instead of the default).
 //
 //   cpu       share of one core while playing speech at 0.7, 1.0 and 1.5, for each stretcher
 //             engine (the stream pulled as fast as it goes: CPU seconds per second of audio)
@@ -152,6 +153,72 @@ void measureCpu()
     setStretchEngine(StretchEngine::Finer);
 }
 
+const char* engineName()
+{
+    return stretchEngine() == StretchEngine::Finer ? "R3" : "R2";
+}
+
+// ---- mapping
+
+// The stream alone, pulled as an output would: where each marker burst comes out against the
+// source frame that the stream says is playing there. Exact, without a sound server or clock.
+void measureMapping()
+{
+    std::printf("\n== mapping: source time the stream reports where each marker burst comes out"
+                " (no output, exact), a change of speed after 10 s of output\n");
+    std::printf("%-6s %6s %6s %8s %12s %12s %20s\n", "engine", "speed", "then", "bursts",
+        "median ms", "worst ms", "worst 0-2 s after");
+    for (const StretchEngine engine : { StretchEngine::Faster, StretchEngine::Finer }) {
+        setStretchEngine(engine);
+        for (const auto& [speed, then] :
+            { std::pair { 0.7, 0.7 }, { 1.5, 1.5 }, { 0.7, 1.5 }, { 1.5, 0.7 }, { 1.0, 1.5 } }) {
+            SndReader reader(path(u"marked.wav"_s));
+            PlaybackStream stream(reader, 2, rate, 0, reader.frames(), speed, std::nullopt);
+            stream.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+            std::vector<qint16> out;
+            std::vector<qint16> chunk(882 * 2);
+            const qint64 changeAt = 10 * rate;
+            while (!stream.finished()) {
+                if (stream.framesOut() >= changeAt)
+                    stream.setSpeed(then);
+                const qint64 bytes
+                    = stream.read(reinterpret_cast<char*>(chunk.data()), qint64(chunk.size()) * 2);
+                out.insert(out.end(), chunk.begin(), chunk.begin() + bytes / 2);
+            }
+            std::vector<double> errors;
+            double afterChange = 0;
+            const qint64 frames = qint64(out.size()) / 2;
+            const auto right = [&](qint64 i) { return double(out[std::size_t(2 * i + 1)]); };
+            for (qint64 i = 0; i < frames; ++i) {
+                if (std::abs(right(i)) < 2'000)
+                    continue;
+                qint64 end = i;
+                double weight = 0;
+                double moment = 0;
+                for (qint64 quiet = 0; end < frames && quiet < rate / 100; ++end) {
+                    const double energy = right(end) * right(end);
+                    quiet = energy < 2'000.0 * 2'000.0 ? quiet + 1 : 0;
+                    weight += energy;
+                    moment += energy * double(end);
+                }
+                const qint64 centre = qint64(moment / weight);
+                const double reportedMs = double(stream.sourceFrameAt(centre)) * 1000.0 / rate;
+                const double burstMs = std::round((reportedMs - 10) / 500.0) * 500.0 + 10;
+                errors.push_back(reportedMs - burstMs);
+                if (centre >= changeAt && centre < changeAt + 2 * rate)
+                    afterChange = std::max(afterChange, std::abs(reportedMs - burstMs));
+                i = end;
+            }
+            double worst = 0;
+            for (const double e : errors)
+                worst = std::max(worst, std::abs(e));
+            std::printf("%-6s %6.1f %6.1f %8zu %12.1f %12.1f %20.1f\n", engineName(), speed, then,
+                errors.size(), median(errors), worst, afterChange);
+        }
+    }
+    setStretchEngine(StretchEngine::Finer);
+}
+
 // ---- capture
 
 QString g_sink;
@@ -231,7 +298,7 @@ bool waitStopped(MediaDevice& device, int timeoutMs)
 
 void measurePitch()
 {
-    std::printf("\n== pitch: 3 s of 440 Hz played and captured (R3)\n");
+    std::printf("\n== pitch: 3 s of 440 Hz played and captured (%s)\n", engineName());
     std::printf("%6s %10s %12s %12s %8s\n", "speed", "Hz", "played ms", "expected ms", "error");
     for (const double speed : { 0.5, 0.7, 1.0, 1.3, 1.5, 2.0 }) {
         SndFileMediaDevice device;
@@ -409,9 +476,12 @@ void measureLoop()
 void measurePosition()
 {
     std::printf("\n== position against what is heard: speech with a 3 kHz burst every 500 ms,"
-                " 20 s of playing (R3)\n");
-    std::printf("%6s %8s %14s %14s\n", "speed", "bursts", "median ms", "worst ms");
-    for (const double speed : { 0.7, 1.0, 1.5 }) {
+                " 20 s of playing (%s); a change of speed at 10 s\n",
+        engineName());
+    std::printf("%6s %6s %8s %12s %12s %20s\n", "speed", "then", "bursts", "median ms", "worst ms",
+        "worst 0-2 s after");
+    for (const auto& [speed, then] :
+        { std::pair { 0.7, 0.7 }, { 1.0, 1.0 }, { 1.5, 1.5 }, { 0.7, 1.5 }, { 1.5, 0.7 } }) {
         SndFileMediaDevice device;
         device.setFileName(path(u"marked.wav"_s));
         device.Open();
@@ -421,8 +491,11 @@ void measurePosition()
         Capture capture(clock);
         std::vector<std::pair<double, int>> positions; // wall ms, device ms
         device.Play();
+        const double changeAt = double(clock.elapsed()) + 10'000;
         while (clock.elapsed() < 20'300 + 300) {
             pump(2);
+            if (double(clock.elapsed()) >= changeAt)
+                device.setSpeed(then);
             positions.emplace_back(double(clock.nsecsElapsed()) / 1e6, device.Position());
         }
         device.Stop();
@@ -431,6 +504,7 @@ void measurePosition()
         // bursts), each placed at its centre of energy, which the stretcher's smearing leaves
         // where it was; in the file that centre lies 10 ms after the burst's start.
         std::vector<double> differences;
+        double afterChange = 0;
         const qint64 frames = qint64(samples.size()) / 2;
         const auto right = [&](qint64 i) { return double(samples[std::size_t(2 * i + 1)]); };
         for (qint64 i = 0; i < frames; ++i) {
@@ -452,6 +526,8 @@ void measurePosition()
                 // Which burst: the nearest to the position the device reports.
                 const double burstMs = std::round((at->second - 10) / 500.0) * 500.0 + 10;
                 differences.push_back(at->second - burstMs);
+                if (heard >= changeAt && heard < changeAt + 2'000)
+                    afterChange = std::max(afterChange, std::abs(at->second - burstMs));
             }
             i = end;
         }
@@ -459,7 +535,8 @@ void measurePosition()
         double worst = 0;
         for (const double d : differences)
             worst = std::max(worst, std::abs(d));
-        std::printf("%6.1f %8d %14.1f %14.1f\n", speed, burst, median(differences), worst);
+        std::printf("%6.1f %6.1f %8d %12.1f %12.1f %20.1f\n", speed, then, burst,
+            median(differences), worst, afterChange);
     }
 }
 
@@ -502,6 +579,12 @@ int main(int argc, char** argv)
     }
 
     measureCpu();
+    measureMapping();
+    // The engine for the captured measurements: the default, or the one named.
+    if (argc > 1 && qstrcmp(argv[1], "faster") == 0)
+        setStretchEngine(StretchEngine::Faster);
+    if (argc > 2 && qstrcmp(argv[2], "offline") == 0)
+        return 0;
     if (!haveSoundServer()) {
         std::printf("\nno sound server: the capture measurements are skipped\n");
         return 0;

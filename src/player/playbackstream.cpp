@@ -84,7 +84,12 @@ void PlaybackStream::setSpeed(double speed)
         startStretcher();
         return;
     }
-    m_rates.push_back({ m_framesOut, unwrappedAt(m_framesOut), speed });
+    // What the stretcher is about to hand out was timed at the old speed: the new one starts
+    // after the stretcher's delay.
+    const RateMark& old = m_rates.back();
+    const qint64 at
+        = std::max(m_framesOut + static_cast<qint64>(m_stretcher->getStartDelay()), old.output);
+    m_rates.push_back({ at, old.unwrapped + double(at - old.output) * old.speed, speed });
     m_stretcher->setTimeRatio(1.0 / speed);
 }
 
