@@ -1,4 +1,5 @@
 #include "core/errorreport.h"
+#include "player/sndfilemediadevice.h"
 #include "playlists/playlistdatabase.h"
 #include "qtprompts.h"
 #include "tform1.h"
@@ -21,6 +22,16 @@ public:
     }
 };
 
+// The devices of the program: the player plays through the sound server (or silently on a
+// real-time clock where there is none); the probes never touch the audio system.
+ecolvar::MediaDevices realDevices()
+{
+    using Device = ecolvar::SndFileMediaDevice;
+    return { std::make_unique<Device>(Device::Output::Speakers),
+        std::make_unique<Device>(Device::Output::Silent),
+        [] { return std::make_unique<Device>(Device::Output::Silent); } };
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -33,7 +44,7 @@ int main(int argc, char* argv[])
 
     // The playlist database is looked up in the working directory.
     ecolvar::TForm1 form(prompts, QCoreApplication::applicationDirPath(),
-        ecolvar::PlaylistDatabase::defaultFileName());
+        ecolvar::PlaylistDatabase::defaultFileName(), realDevices);
     prompts.setParent(&form);
     // Fill the screen even where no window manager honours the maximized state.
     if (const QScreen* screen = form.screen())

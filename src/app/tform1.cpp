@@ -3,12 +3,13 @@
 #include "core/errorreport.h"
 #include "core/prompts.h"
 #include "library/librarypanel.h"
+#include "player/lengthmeasurer.h"
 #include "player/playercontrols.h"
 #include "player/playerview.h"
 #include "player/playerwidgets.h"
-#include "player/sndfilemediadevice.h"
 #include "player/tmp3player.h"
 #include "player/tsegmenttrackbar.h"
+#include "playlists/lengthtable.h"
 #include "playlists/playlistdatabase.h"
 #include "playlists/topenlstfrm.h"
 
@@ -97,13 +98,14 @@ constexpr int label6Width = 207;
 
 } // namespace
 
-TForm1::TForm1(Prompts& prompts, const QString& programDir, QWidget* parent)
-    : TForm1(prompts, programDir, PlaylistDatabase::inMemory(), parent)
+TForm1::TForm1(
+    Prompts& prompts, const QString& programDir, const MediaDeviceFactory& devices, QWidget* parent)
+    : TForm1(prompts, programDir, PlaylistDatabase::inMemory(), devices, parent)
 {
 }
 
-TForm1::TForm1(
-    Prompts& prompts, const QString& programDir, const QString& databaseFile, QWidget* parent)
+TForm1::TForm1(Prompts& prompts, const QString& programDir, const QString& databaseFile,
+    const MediaDeviceFactory& devices, QWidget* parent)
     : QMainWindow(parent), m_prompts(prompts), m_programDir(withSeparator(programDir)),
       m_playlistDb(std::make_unique<PlaylistDatabase>(databaseFile)),
       m_playingList(std::make_unique<PlayingList>(*m_playlistDb, prompts))
@@ -121,8 +123,10 @@ TForm1::TForm1(
     Timer2 = named(new QTimer(this), u"Timer2"_s);
     Timer2->setInterval(333);
 
-    MediaPlayer1 = std::make_unique<SndFileMediaDevice>(SndFileMediaDevice::Output::Speakers);
-    MediaPlayer2 = std::make_unique<SndFileMediaDevice>(SndFileMediaDevice::Output::Silent);
+    MediaDevices made = devices();
+    MediaPlayer1 = std::move(made.player);
+    MediaPlayer2 = std::move(made.probe);
+    m_probes = std::move(made.probes);
 
     buildMenus();
     buildLayout();
@@ -178,8 +182,8 @@ void TForm1::FormCreate()
     connectHandler(t1, &QAction::triggered, Library, &LibraryPanel::t1Click);
     connectHandler(N11, &QAction::triggered, Library, &LibraryPanel::N11Click);
 
-    // 4. The segment track bar fills Panel9. Moving its thumb by hand starts nothing: it only
-    //    sets where the next play begins, so its change signal stays unconnected.
+    // 4. The segment track bar fills Panel9. While playing, releasing its thumb or clicking the
+    //    bar plays on from there; stopped, it only sets where the next play begins.
     TrackBar = new TSegmentTrackBar(Panel9);
     TrackBar->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     Panel9->layout()->addWidget(TrackBar);
@@ -195,8 +199,7 @@ void TForm1::FormCreate()
 
     // 6. The repeat segment: none yet.
     Label6->setFixedWidth(label6Width);
-    TrackBar->setSelEnd(0);
-    TrackBar->setSelStart(0);
+    TrackBar->showSelection(0, 0);
     Label6->setText(segmentText(0, 0));
     placeLabel6();
 
@@ -206,9 +209,16 @@ void TForm1::FormCreate()
 
     // 8. The timeline player and the handlers that drive it.
     m_playerView
-        = new PlayerWidgets({ Label6, Label7, LblFileLst, ListBox1, Timer2, ListView1 }, this);
+        = new PlayerWidgets({ Label6, Label7, LblFileLst, ListBox1, Timer2, StatusBar1 }, this);
     Mp3Player = std::make_unique<TMp3Player>(
         *MediaPlayer1, *MediaPlayer2, *TrackBar, *m_playerView, m_prompts);
+    if (m_probes) {
+        m_lengthTable = std::make_unique<LengthTable>(*m_playlistDb);
+        m_measurer = std::make_unique<LengthMeasurer>(m_probes, m_lengthTable.get());
+        Mp3Player->setMeasurer(m_measurer.get());
+    }
+    // Opening a document (a file or a playlist) is announced by the player: the transcript
+    // panes follow it.
     Player
         = new PlayerControls(*Mp3Player, *MediaPlayer1, *TrackBar, *m_playerView, m_prompts, this);
     connectHandler(Timer2, &QTimer::timeout, Player, &PlayerControls::PlayTick);
@@ -225,10 +235,12 @@ void TForm1::FormCreate()
         SpeedButton11, &QToolButton::clicked, Player, &PlayerControls::SpeedButton11Click);
     connectHandler(
         ListBox1, &QListWidget::itemDoubleClicked, Player, &PlayerControls::ListBox1DblClick);
+    connectHandler(TrackBar, &QSlider::sliderMoved, Player, &PlayerControls::TrackBarMoved);
+    connectHandler(TrackBar, &QSlider::sliderReleased, Player, &PlayerControls::TrackBarReleased);
     connectHandler(
         ListBox1, &QListWidget::itemEntered, m_playerView, &PlayerWidgets::ListBox1MouseMove);
-    connectHandler(N14, &QAction::triggered, Player, &PlayerControls::N14Click);
-    connectHandler(ListView1, &QTreeWidget::itemDoubleClicked, Player, &PlayerControls::N14Click);
+    connectHandler(N14, &QAction::triggered, this, &TForm1::N14Click);
+    connectHandler(ListView1, &QTreeWidget::itemDoubleClicked, this, &TForm1::N14Click);
 }
 
 // The dialogs, hidden, in their order: the select-file dialog (to come with the library), the
@@ -255,8 +267,6 @@ void TForm1::ToolButton1Click()
     if (!name)
         return;
     m_playingList->OpenLst(*name, *this);
-    // The transcripts named after the playlist are loaded here (LoadTranscripts, to come with
-    // the transcript panes).
 }
 
 void TForm1::N10Click()
@@ -265,7 +275,7 @@ void TForm1::N10Click()
     const std::optional<QString> name = chooseList();
     if (!name || name->isEmpty())
         return;
-    m_playingList->AddFilesToLst(*name, selectedFileRows());
+    m_playingList->AddFilesToLst(*name, Library->selectedRows());
 }
 
 void TForm1::ToolButton3Click()
@@ -275,37 +285,26 @@ void TForm1::ToolButton3Click()
     dialog.exec();
 }
 
-QList<ListFileRow> TForm1::selectedFileRows() const
+void TForm1::N14Click()
 {
-    // Column 0 holds the file name, column 2 its directory.
-    QList<ListFileRow> rows;
-    for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = ListView1->topLevelItem(i);
-        if (item->isSelected())
-            rows.append({ item->text(0), item->text(2) });
-    }
-    return rows;
+    const QList<FileListRow> rows = Library->selectedRows();
+    if (!rows.isEmpty())
+        Mp3Player->OpenFile(rows.first().path());
 }
 
 void TForm1::enterListMode()
 {
-    Timer2->stop();
-    MediaPlayer1->Close();
-    TrackBar->setValue(0);
-    Mp3Player->ListMode = true;
-    TrackBar->ShowSegments = true;
+    Mp3Player->EnterListMode();
 }
 
 void TForm1::loadList(const QString& listName, const QStringList& files, bool resetSelection)
 {
-    if (resetSelection) {
-        TrackBar->setSelStart(0);
-        TrackBar->setSelEnd(0);
-    }
-    Mp3Player->FileList = files;
-    Mp3Player->DocName = listName;
-    LblFileLst->setText(listName);
-    Mp3Player->LoadFileList();
+    Mp3Player->OpenList(listName, files, resetSelection);
+}
+
+bool TForm1::queryClose()
+{
+    return true;
 }
 
 void TForm1::FormClose()
@@ -316,6 +315,12 @@ void TForm1::FormClose()
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    bool mayClose = false;
+    guarded([&] { mayClose = queryClose(); });
+    if (!mayClose) {
+        event->ignore();
+        return;
+    }
     guarded([this] { FormClose(); });
     event->accept();
 }
@@ -327,8 +332,9 @@ void TForm1::N13Click()
 
 void TForm1::N16Click()
 {
-    // Ends the message loop at once, without the close handler.
-    QCoreApplication::exit(0);
+    // Ends the message loop without the close handler, once nothing unsaved is left behind.
+    if (queryClose())
+        QCoreApplication::exit(0);
 }
 
 void TForm1::buildMenus()

@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -29,6 +30,8 @@ class QWidget;
 
 namespace ecolvar {
 
+class LengthMeasurer;
+class LengthTable;
 class LibraryPanel;
 class PlayerControls;
 class PlayerWidgets;
@@ -38,10 +41,22 @@ class TMp3Player;
 class TOpenLstFrm;
 class TSegmentTrackBar;
 
+// The two media devices of the window: the one that plays the timeline, and the one that only
+// measures file lengths and never opens the audio output. With probes, loads measure lengths on a
+// worker thread, each run with a probe of its own made by it; without, the probe measures them
+// before a load returns.
+struct MediaDevices {
+    std::unique_ptr<MediaDevice> player;
+    std::unique_ptr<MediaDevice> probe;
+    std::function<std::unique_ptr<MediaDevice>()> probes;
+};
+using MediaDeviceFactory = std::function<MediaDevices()>;
+
 // The main window: the library panel on the left, the file list, transcripts and player in the
 // centre, the playing list on the right. Controls keep their design names (also their
 // objectName). Handlers are connected through connectHandler(), so an error escaping one is
-// shown by the error report.
+// shown by the error report. It is where the program's objects are made and wired: what talks to
+// the outside world (the prompts, the audio devices, the playlist database file) is handed in.
 class TForm1 : public QMainWindow, private ListPlayer {
     Q_OBJECT
 
@@ -51,9 +66,10 @@ public:
     // steps run; when it cannot be opened, the error is reported once and the window works
     // without playlists.
     TForm1(Prompts& prompts, const QString& programDir, const QString& databaseFile,
-        QWidget* parent = nullptr);
+        const MediaDeviceFactory& devices, QWidget* parent = nullptr);
     // A window whose playlists live in memory only.
-    TForm1(Prompts& prompts, const QString& programDir, QWidget* parent = nullptr);
+    TForm1(Prompts& prompts, const QString& programDir, const MediaDeviceFactory& devices,
+        QWidget* parent = nullptr);
     ~TForm1() override;
 
     // The program directory and the library directory, each ending in a separator.
@@ -117,7 +133,7 @@ public:
     QTimer* Timer2 = nullptr;
 
     // The two media devices: MediaPlayer1 plays the timeline; MediaPlayer2 only measures file
-    // lengths and never opens the audio output.
+    // lengths.
     std::unique_ptr<MediaDevice> MediaPlayer1;
     std::unique_ptr<MediaDevice> MediaPlayer2;
 
@@ -125,7 +141,7 @@ public:
     LibraryPanel* Library = nullptr;
 
     // The player: the segment track bar in Panel9, the timeline player, and the handlers of the
-    // tick, the transport row, the side panel and 立即播放.
+    // tick, the transport row and the side panel.
     TSegmentTrackBar* TrackBar = nullptr;
     std::unique_ptr<TMp3Player> Mp3Player;
     PlayerControls* Player = nullptr;
@@ -168,6 +184,10 @@ public:
     // otherwise the help.html shipped there.
     static QString helpFilePath(const QString& programDir);
 
+    // Whether the program may end now: the one place that closing the window and 退出(&X) both
+    // pass through, where what is unsaved is offered for saving. False keeps the program running.
+    bool queryClose();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -180,12 +200,11 @@ private:
     void ToolButton1Click();
     void ToolButton3Click();
     void N10Click();
+    void N14Click();
 
     void createDialogs();
     // Shows the chooser; the chosen playlist's name, or nothing when none was chosen.
     std::optional<QString> chooseList();
-    // The selected rows of the file list, top to bottom.
-    QList<ListFileRow> selectedFileRows() const;
     void enterListMode() override;
     void loadList(const QString& listName, const QStringList& files, bool resetSelection) override;
 
@@ -204,6 +223,9 @@ private:
     QString m_libraryDir;
     std::unique_ptr<PlaylistDatabase> m_playlistDb;
     std::unique_ptr<PlayingList> m_playingList;
+    std::function<std::unique_ptr<MediaDevice>()> m_probes;
+    std::unique_ptr<LengthTable> m_lengthTable;
+    std::unique_ptr<LengthMeasurer> m_measurer;
     QtFilePicker m_filePicker;
 };
 

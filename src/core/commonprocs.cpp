@@ -6,13 +6,14 @@
 
 namespace ecolvar {
 
-QString MsToTimeText(int ms)
+QString MsToTimeText(qint64 ms)
 {
-    // Floating-point division, then truncation toward zero; % keeps the dividend's sign.
-    const int seconds = static_cast<int>(ms / 1000.0);
-    const int hours = seconds / 3600;
-    const int minutes = (seconds % 3600) / 60;
-    const int secs = seconds % 60;
+    // Whole seconds truncated toward zero; % keeps the dividend's sign. 64-bit, so that a
+    // timeline longer than 2^31 ms reads right.
+    const qint64 seconds = ms / 1000;
+    const qint64 hours = seconds / 3600;
+    const qint64 minutes = (seconds % 3600) / 60;
+    const qint64 secs = seconds % 60;
     return QStringLiteral("%1:%2:%3").arg(hours).arg(minutes).arg(secs);
 }
 

@@ -6,7 +6,7 @@ namespace ecolvar {
 
 // Time text "hours:minutes:seconds" of a time in milliseconds: seconds truncated toward zero,
 // no field padded, hours unbounded. 65000 gives "0:1:5", -1500 gives "0:0:-1".
-QString MsToTimeText(int ms);
+QString MsToTimeText(qint64 ms);
 
 // Replaces the first occurrence of find in s (case-sensitive) by repl. An empty find, or one
 // that does not occur, leaves s unchanged.

@@ -6,6 +6,7 @@
 #include "core/commonprocs.h"
 #include "core/prompts.h"
 
+#include <QDir>
 #include <QHash>
 
 #include <vector>
@@ -28,6 +29,13 @@ QList<FileListRow> rowsOf(const QStringList& lines)
 }
 
 } // namespace
+
+QString FileListRow::path() const
+{
+    if (dir.isEmpty() || dir.endsWith(u'/') || dir.endsWith(u'\\'))
+        return dir + name;
+    return dir + QDir::separator() + name;
+}
 
 FileListRow SplitListedPath(const QString& line)
 {

@@ -20,6 +20,9 @@ struct FileListRow {
     QString sizeText;
     QString dir;
     bool operator==(const FileListRow&) const = default;
+
+    // The full path: the directory, a separator when it does not end in one, and the name.
+    QString path() const;
 };
 
 // Splits a line of a set file at its last separator ('/' or '\', so sets written on Windows

@@ -51,6 +51,9 @@ public:
     // Rebuilds the tree from disk and shows it fully expanded, nothing selected.
     void RebuildLibraryTree();
 
+    // The selected rows of the file list, top to bottom.
+    QList<FileListRow> selectedRows() const;
+
     // Handlers.
     void TreeView1Click();
     void PopupMenu1Popup();
@@ -67,7 +70,6 @@ private:
     void showTree();
     QTreeWidgetItem* makeItem(const LibraryNode& node);
     void showRows(const std::optional<QList<FileListRow>>& rows);
-    QList<FileListRow> selectedRows() const;
 
     Controls m_controls;
     QList<QIcon> m_images;

@@ -20,4 +20,18 @@ inline int truncToInt(double value)
     return static_cast<int>(std::trunc(value));
 }
 
+// The same for 64-bit timeline points in milliseconds.
+inline long long truncToInt64(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    constexpr double lowest = static_cast<double>(std::numeric_limits<long long>::min());
+    constexpr double highest = static_cast<double>(std::numeric_limits<long long>::max());
+    if (value <= lowest)
+        return std::numeric_limits<long long>::min();
+    if (value >= highest)
+        return std::numeric_limits<long long>::max();
+    return static_cast<long long>(std::trunc(value));
+}
+
 } // namespace ecolvar

@@ -5,14 +5,11 @@
 #include "player/mediadevice.h"
 #include "player/playerview.h"
 #include "player/tmp3player.h"
-#include "player/tsegmenttrackbar.h"
-
-#include <QDir>
-#include <QFileInfo>
-#include <QThread>
+#include "player/trackbarview.h"
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -28,74 +25,84 @@ int shifted(int a, int delta)
         sum, delta < 0 ? 0 : std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
+// A remembered point moved by delta, never below 0 when moving down.
+qint64 shifted(qint64 a, int delta)
+{
+    return delta < 0 ? std::max<qint64>(a + delta, 0) : a + delta;
+}
+
 } // namespace
 
-PlayerControls::PlayerControls(TMp3Player& player, MediaDevice& device, TSegmentTrackBar& bar,
+PlayerControls::PlayerControls(TMp3Player& player, MediaDevice& device, TrackBarView& bar,
     PlayerView& view, Prompts& prompts, QObject* parent)
     : QObject(parent), m_player(player), m_device(device), m_bar(bar), m_view(view),
-      m_prompts(prompts), m_pause([](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); })
+      m_prompts(prompts)
 {
 }
 
-void PlayerControls::setPause(std::function<void(int ms)> pause)
+bool PlayerControls::listScale(int& width, qint64& total) const
 {
-    m_pause = std::move(pause);
-}
-
-bool PlayerControls::listScale(int& width, int& total) const
-{
-    width = m_bar.width();
-    total = m_player.TotalLength;
+    width = m_bar.barWidth();
+    total = m_player.TotalLength();
     return width > 0 && total > 0;
 }
 
 void PlayerControls::PlayTick()
 {
-    if (!m_player.ListMode) {
+    // While the learner drags the thumb, it shows where playing will go on, not where it is.
+    if (m_bar.isDragging())
+        return;
+    if (!m_player.ListMode()) {
         singleFileTick();
         return;
     }
     int width = 0;
-    int total = 0;
+    qint64 total = 0;
     if (listScale(width, total))
         listModeTick(width, total);
 }
 
-void PlayerControls::listModeTick(int width, int total)
+void PlayerControls::listModeTick(int width, qint64 total)
 {
-    const int timelinePoint = m_device.Position() + m_player.CurFileStart;
-    m_bar.setValue(truncToInt(static_cast<double>(timelinePoint) / total * width));
+    const qint64 timelinePoint = m_device.Position() + m_player.CurFileStart();
+    m_bar.setThumb(
+        truncToInt(static_cast<double>(timelinePoint) / static_cast<double>(total) * width));
     m_view.setPositionText(
-        positionText(m_device.Position() + m_player.CurFileStart, m_player.TotalLength));
-    m_view.selectSideLine(m_player.CurFileIndex);
+        positionText(m_device.Position() + m_player.CurFileStart(), m_player.TotalLength()));
+    m_view.selectSideLine(m_player.CurFileIndex());
 
     // Past the repeat segment (or before it): back to its start.
-    const int selStart = m_bar.SelStart();
-    const int selEnd = m_bar.SelEnd();
-    if (selStart >= 0 && selEnd > 0 && (m_bar.value() < selStart || m_bar.value() > selEnd)) {
+    const int selStart = m_player.SelStart();
+    const int selEnd = m_player.SelEnd();
+    bool repeat = false;
+    if (selStart >= 0 && selEnd > 0 && (m_bar.thumb() < selStart || m_bar.thumb() > selEnd)) {
         if (m_device.Mode() == ModePlaying)
             m_device.Stop();
-        m_bar.setValue(selStart);
+        m_bar.setThumb(selStart);
+        repeat = true;
     }
 
-    // Stopped: the file has ended or the repeat check stopped it. Move on one bar unit later,
-    // unless that is past the end of the timeline.
     if (m_device.Mode() != ModeStopped)
         return;
     m_view.setTickEnabled(false);
-    m_pause(100);
-    if (m_bar.value() + 1 > width)
-        return;
-    if (m_device.Mode() != ModePlaying) {
-        m_player.LocateBarPos(m_bar.value() + 1);
+    if (repeat) {
+        // The segment plays again from its start point exactly.
+        m_player.PlayFromPoint(std::clamp<qint64>(SegStartMs, 0, total));
+    } else if (std::exchange(m_resumeFromThumb, false)) {
+        // Stopped by the learner, and the end point set since: on from the thumb.
         m_player.PlayFromBar();
+    } else if (m_player.CurFileIndex() + 1 < m_player.FileList().size()) {
+        // The file has ended: the next one from its beginning.
+        m_player.PlayFromPoint(
+            m_player.CurFileStart() + m_player.SegLengths().at(m_player.CurFileIndex()));
     }
+    // Otherwise the timeline has ended: the thumb stays at the right end and the tick off.
 }
 
 void PlayerControls::singleFileTick()
 {
-    m_bar.setValue(m_device.Position() / 1000);
-    m_view.setPositionText(positionText(m_device.Position(), m_player.TotalLength));
+    m_bar.setThumb(m_device.Position() / 1000);
+    m_view.setPositionText(positionText(m_device.Position(), m_player.TotalLength()));
     if (m_device.PlayTo() > 0
         && (m_device.Position() < m_device.PlayFrom()
             || m_device.Position() >= m_device.PlayTo())) {
@@ -106,7 +113,7 @@ void PlayerControls::singleFileTick()
 
 void PlayerControls::SpeedButton1Click()
 {
-    if (m_player.DocName.isEmpty()) {
+    if (m_player.DocName().isEmpty()) {
         m_prompts.information(u"没有打开任何文件，无法播放"_s);
         return;
     }
@@ -116,12 +123,12 @@ void PlayerControls::SpeedButton1Click()
         m_device.Stop();
         return;
     }
-    if (m_player.ListMode) {
+    if (m_player.ListMode()) {
         m_player.PlayFromBar();
         return;
     }
     // From the thumb's whole second to the end of the file, whatever point was pending.
-    const int from = m_bar.value() * 1000;
+    const int from = m_bar.thumb() * 1000;
     m_device.Seek(from);
     m_device.Play();
     m_device.Play();
@@ -134,53 +141,54 @@ void PlayerControls::SpeedButton2Click()
 {
     m_device.Stop();
     m_view.setTickEnabled(false);
-    m_bar.setValue(0);
+    m_bar.setThumb(0);
 }
 
 void PlayerControls::segmentFromSelection(double msPerUnit)
 {
-    SegStartMs = truncToInt(msPerUnit * m_bar.SelStart());
-    SegEndMs = truncToInt(msPerUnit * m_bar.SelEnd());
+    SegStartMs = truncToInt64(msPerUnit * m_player.SelStart());
+    SegEndMs = truncToInt64(msPerUnit * m_player.SelEnd());
     m_view.setSegmentText(segmentText(SegStartMs, SegEndMs));
 }
 
 void PlayerControls::SpeedButton6Click()
 {
-    if (m_player.ListMode) {
+    if (m_player.ListMode()) {
         int width = 0;
-        int total = 0;
+        qint64 total = 0;
         if (!listScale(width, total))
             return;
-        m_bar.setSelStart(m_bar.value());
+        m_player.setSelStart(m_bar.thumb());
         segmentFromSelection(static_cast<double>(total) / width);
         return;
     }
     if (!m_view.tickEnabled())
-        m_device.Seek(m_bar.value() * 1000);
+        m_device.Seek(m_bar.thumb() * 1000);
     m_device.setPlayFrom(m_device.Position());
-    m_bar.setSelStart(m_device.PlayFrom() / 1000);
+    m_player.setSelStart(m_device.PlayFrom() / 1000);
     segmentFromSelection(1000);
 }
 
 void PlayerControls::SpeedButton9Click()
 {
-    if (m_player.DocName.isEmpty()) {
+    if (m_player.DocName().isEmpty()) {
         m_prompts.information(u"没有打开任何文件，无法执行此操作"_s);
         return;
     }
-    if (m_player.ListMode) {
+    if (m_player.ListMode()) {
         int width = 0;
-        int total = 0;
+        qint64 total = 0;
         if (!listScale(width, total))
             return;
         m_view.setTickEnabled(false);
-        m_bar.setSelEnd(m_bar.value());
+        m_resumeFromThumb = m_device.Mode() != ModePlaying;
+        m_player.setSelEnd(m_bar.thumb());
         segmentFromSelection(static_cast<double>(total) / width);
     } else {
         if (!m_view.tickEnabled())
-            m_device.Seek(m_bar.value() * 1000);
+            m_device.Seek(m_bar.thumb() * 1000);
         m_device.setPlayTo(m_device.Position());
-        m_bar.setSelEnd(m_device.PlayTo() / 1000);
+        m_player.setSelEnd(m_device.PlayTo() / 1000);
         segmentFromSelection(1000);
     }
     // The next tick starts the repeat (or, in list mode, playing again if it was stopped).
@@ -189,8 +197,8 @@ void PlayerControls::SpeedButton9Click()
 
 void PlayerControls::SpeedButton11Click()
 {
-    m_bar.setSelStart(0);
-    m_bar.setSelEnd(0);
+    m_player.setSelStart(0);
+    m_player.setSelEnd(0);
     m_device.setPlayFrom(0);
     m_device.setPlayTo(0);
     m_view.setSegmentText(segmentText(0, 0));
@@ -200,19 +208,21 @@ void PlayerControls::SpeedButton11Click()
 void PlayerControls::shiftListPoint(bool start, int deltaMs)
 {
     int width = 0;
-    int total = 0;
+    qint64 total = 0;
     if (!listScale(width, total))
         return;
-    const auto toBar = [&](int ms) { return truncToInt(static_cast<double>(ms) / total * width); };
+    const auto toBar = [&](qint64 ms) {
+        return truncToInt(static_cast<double>(ms) / static_cast<double>(total) * width);
+    };
     if (start) {
         SegStartMs = shifted(SegStartMs, deltaMs);
-        m_bar.setSelStart(toBar(SegStartMs));
+        m_player.setSelStart(toBar(SegStartMs));
     } else {
         SegEndMs = shifted(SegEndMs, deltaMs);
         // At the right edge the end point lies just past the total.
         if (SegEndMs > total)
             SegEndMs = total + 3;
-        m_bar.setSelEnd(toBar(SegEndMs));
+        m_player.setSelEnd(toBar(SegEndMs));
     }
     m_view.setSegmentText(segmentText(SegStartMs, SegEndMs));
 }
@@ -222,33 +232,57 @@ void PlayerControls::shiftFilePoint(bool start, int deltaMs)
 {
     if (start) {
         m_device.setPlayFrom(shifted(m_device.PlayFrom(), deltaMs));
-        m_bar.setSelStart(m_device.PlayFrom() / 1000);
+        m_player.setSelStart(m_device.PlayFrom() / 1000);
     } else {
         m_device.setPlayTo(shifted(m_device.PlayTo(), deltaMs));
-        m_bar.setSelEnd(m_device.PlayTo() / 1000);
+        m_player.setSelEnd(m_device.PlayTo() / 1000);
     }
-    m_view.setSegmentText(segmentText(m_bar.SelStart() * 1000, m_bar.SelEnd() * 1000));
+    m_view.setSegmentText(
+        segmentText(qint64(m_player.SelStart()) * 1000, qint64(m_player.SelEnd()) * 1000));
     m_device.Play();
 }
 
 void PlayerControls::SpeedButton5Click()
 {
-    m_player.ListMode ? shiftListPoint(true, -1000) : shiftFilePoint(true, -1000);
+    m_player.ListMode() ? shiftListPoint(true, -1000) : shiftFilePoint(true, -1000);
 }
 
 void PlayerControls::SpeedButton7Click()
 {
-    m_player.ListMode ? shiftListPoint(true, 1000) : shiftFilePoint(true, 1000);
+    m_player.ListMode() ? shiftListPoint(true, 1000) : shiftFilePoint(true, 1000);
 }
 
 void PlayerControls::SpeedButton8Click()
 {
-    m_player.ListMode ? shiftListPoint(false, -1000) : shiftFilePoint(false, -1000);
+    m_player.ListMode() ? shiftListPoint(false, -1000) : shiftFilePoint(false, -1000);
 }
 
 void PlayerControls::SpeedButton10Click()
 {
-    m_player.ListMode ? shiftListPoint(false, 1000) : shiftFilePoint(false, 1000);
+    m_player.ListMode() ? shiftListPoint(false, 1000) : shiftFilePoint(false, 1000);
+}
+
+void PlayerControls::TrackBarMoved(int value)
+{
+    qint64 ms = qint64(value) * 1000;
+    if (m_player.ListMode()) {
+        const std::optional<double> scale = m_player.msPerBarUnit();
+        ms = scale ? truncToInt64(value * *scale) : 0;
+    }
+    m_view.setPositionText(positionText(ms, m_player.TotalLength()));
+}
+
+void PlayerControls::TrackBarReleased()
+{
+    // Stopped, the thumb only marks where the next play begins.
+    if (!m_view.tickEnabled() || m_device.Mode() != ModePlaying)
+        return;
+    if (m_player.ListMode()) {
+        m_player.PlayFromBar();
+        return;
+    }
+    m_device.Seek(m_bar.thumb() * 1000);
+    m_device.Play();
 }
 
 void PlayerControls::ListBox1DblClick()
@@ -256,46 +290,16 @@ void PlayerControls::ListBox1DblClick()
     m_view.setTickEnabled(false);
     m_device.Close();
     const int line = m_view.selectedSideLine();
-    const qsizetype above = std::min<qsizetype>(std::max(line, 0), m_bar.SegLengths.size());
-    double sum = 0;
+    const QList<qint64>& lengths = m_player.SegLengths();
+    const qsizetype above = std::min<qsizetype>(std::max(line, 0), lengths.size());
+    qint64 sum = 0;
     for (qsizetype i = 0; i < above; ++i)
-        sum += m_bar.SegLengths.at(i).toInt();
-    const int total = m_player.TotalLength;
-    m_bar.setValue(total > 0 ? truncToInt(sum / total * m_bar.width()) : 0);
+        sum += lengths.at(i);
+    const qint64 total = m_player.TotalLength();
+    m_bar.setThumb(total > 0
+            ? truncToInt(static_cast<double>(sum) / static_cast<double>(total) * m_bar.barWidth())
+            : 0);
     m_player.PlayFromBar();
-}
-
-void PlayerControls::N14Click()
-{
-    const std::optional<FileRow> row = m_view.selectedFile();
-    if (!row)
-        return;
-    m_view.setTickEnabled(false);
-    m_device.Close();
-
-    const qsizetype dot = row->caption.indexOf(u'.');
-    const QString docName = dot < 0 ? QString() : row->caption.left(dot);
-    QString path = row->directory;
-    if (!path.isEmpty() && !path.endsWith(u'/') && !path.endsWith(u'\\'))
-        path += QDir::separator();
-    path += row->caption;
-    if (!QFileInfo::exists(path))
-        return;
-
-    m_device.setFileName(path);
-    m_bar.setSelStart(0);
-    m_bar.setSelEnd(0);
-    m_bar.setValue(0);
-    m_view.setSegmentText(segmentText(0, 0));
-    m_player.FileList = { path };
-    m_player.DocName = docName;
-    m_view.setListName(docName);
-    m_player.ListMode = false;
-    m_bar.ShowSegments = false;
-    m_player.LoadFileList();
-    m_view.setSideLines({});
-    // The transcript panes load the documents named DocName here (to come with the transcript
-    // panes).
 }
 
 } // namespace ecolvar

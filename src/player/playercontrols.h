@@ -2,37 +2,34 @@
 
 #include <QObject>
 
-#include <functional>
-
 namespace ecolvar {
 
 class MediaDevice;
 class PlayerView;
 class Prompts;
 class TMp3Player;
-class TSegmentTrackBar;
+class TrackBarView;
 
 // The main window's playback handlers: the tick that follows the device while the timer runs, the
-// transport and repeat-segment buttons, the side panel's double-click and "立即播放 ". The repeat
-// segment is kept in three places that the handlers update together: the bar's selection (bar
-// units), in single-file mode the device's PlayFrom/PlayTo (milliseconds), and SegStartMs/SegEndMs.
+// transport and repeat-segment buttons and the side panel's double-click. The repeat segment is
+// kept in three places that the handlers update together: the player's band (bar units), in
+// single-file mode the device's PlayFrom/PlayTo (milliseconds), and SegStartMs/SegEndMs.
 // The main window owns it; handlers are connected to it directly.
 class PlayerControls : public QObject {
     Q_OBJECT
 
 public:
-    PlayerControls(TMp3Player& player, MediaDevice& device, TSegmentTrackBar& bar, PlayerView& view,
+    PlayerControls(TMp3Player& player, MediaDevice& device, TrackBarView& bar, PlayerView& view,
         Prompts& prompts, QObject* parent = nullptr);
 
     // The repeat segment's start and end in milliseconds as last set or shifted; survive loads.
-    int SegStartMs = 0;
-    int SegEndMs = 0;
-
-    // How the tick waits when it finds the device stopped (milliseconds); sleeps by default.
-    void setPause(std::function<void(int ms)> pause);
+    qint64 SegStartMs = 0;
+    qint64 SegEndMs = 0;
 
     // One tick of Timer2: moves the thumb and the position label with the device, highlights the
-    // current file, enforces the repeat segment and moves on to the next file of a list.
+    // current file, enforces the repeat segment and moves on to the next file of a list (from its
+    // beginning; a repeat segment restarts at its start point). Does nothing while the thumb is
+    // dragged.
     void PlayTick();
 
     void SpeedButton1Click(); // play / pause
@@ -45,27 +42,32 @@ public:
     void SpeedButton10Click(); // end point 1000 ms later
     void SpeedButton11Click(); // cancel the repeat segment
 
+    // The thumb is dragged to bar position value: the position label shows the time under it.
+    void TrackBarMoved(int value);
+    // The thumb was released or the bar clicked: while playing, playing goes on from the thumb (in
+    // list mode one bar unit after it, or at the repeat segment's start when outside it).
+    void TrackBarReleased();
+
     // Plays the file of the side panel's selected line from its beginning.
     void ListBox1DblClick();
-    // "立即播放 ": loads the file list's selected file in single-file mode.
-    void N14Click();
 
 private:
-    void listModeTick(int width, int total);
+    void listModeTick(int width, qint64 total);
     void singleFileTick();
     // Bar units and milliseconds in list mode; false on an empty timeline or a bar of width 0.
-    bool listScale(int& width, int& total) const;
-    // SegStartMs and SegEndMs from the bar's selection, then Label6 from them.
+    bool listScale(int& width, qint64& total) const;
+    // SegStartMs and SegEndMs from the player's band, then Label6 from them.
     void segmentFromSelection(double msPerUnit);
     void shiftListPoint(bool start, int deltaMs);
     void shiftFilePoint(bool start, int deltaMs);
 
     TMp3Player& m_player;
     MediaDevice& m_device;
-    TSegmentTrackBar& m_bar;
+    TrackBarView& m_bar;
     PlayerView& m_view;
     Prompts& m_prompts;
-    std::function<void(int)> m_pause;
+    // The end point was set in list mode while stopped: the next tick plays on from the thumb.
+    bool m_resumeFromThumb = false;
 };
 
 } // namespace ecolvar

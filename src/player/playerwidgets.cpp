@@ -2,16 +2,10 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QStatusBar>
 #include <QTimer>
-#include <QTreeWidget>
 
 namespace ecolvar {
-
-namespace {
-// The file list's columns that make a file's path: its name and its directory.
-constexpr int captionColumn = 0;
-constexpr int directoryColumn = 2;
-} // namespace
 
 PlayerWidgets::PlayerWidgets(const Controls& controls, QObject* parent)
     : QObject(parent), m_controls(controls)
@@ -31,6 +25,14 @@ void PlayerWidgets::setSegmentText(const QString& text)
 void PlayerWidgets::setListName(const QString& name)
 {
     m_controls.LblFileLst->setText(name);
+}
+
+void PlayerWidgets::setStatusText(const QString& text)
+{
+    if (text.isEmpty())
+        m_controls.StatusBar1->clearMessage();
+    else
+        m_controls.StatusBar1->showMessage(text);
 }
 
 void PlayerWidgets::setSideLines(const QStringList& lines)
@@ -61,17 +63,6 @@ void PlayerWidgets::setTickEnabled(bool enabled)
 bool PlayerWidgets::tickEnabled() const
 {
     return m_controls.Timer2->isActive();
-}
-
-std::optional<FileRow> PlayerWidgets::selectedFile() const
-{
-    QTreeWidget* list = m_controls.ListView1;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = list->topLevelItem(i);
-        if (item->isSelected())
-            return FileRow { item->text(captionColumn), item->text(directoryColumn) };
-    }
-    return std::nullopt;
 }
 
 void PlayerWidgets::ListBox1MouseMove(QListWidgetItem* item)

@@ -7,8 +7,8 @@
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
+class QStatusBar;
 class QTimer;
-class QTreeWidget;
 
 namespace ecolvar {
 
@@ -23,19 +23,19 @@ public:
         QLabel* LblFileLst = nullptr;
         QListWidget* ListBox1 = nullptr;
         QTimer* Timer2 = nullptr;
-        QTreeWidget* ListView1 = nullptr;
+        QStatusBar* StatusBar1 = nullptr;
     };
     explicit PlayerWidgets(const Controls& controls, QObject* parent = nullptr);
 
     void setPositionText(const QString& text) override;
     void setSegmentText(const QString& text) override;
     void setListName(const QString& name) override;
+    void setStatusText(const QString& text) override;
     void setSideLines(const QStringList& lines) override;
     void selectSideLine(int index) override;
     int selectedSideLine() const override;
     void setTickEnabled(bool enabled) override;
     bool tickEnabled() const override;
-    std::optional<FileRow> selectedFile() const override;
 
     // The pointer entered a line of the side panel: its hint becomes the line's text, the full
     // path. Over the empty area below the lines the hint keeps its text.

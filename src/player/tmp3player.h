@@ -1,47 +1,74 @@
 #pragma once
 
+#include <QList>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
+#include "player/lengthmeasurer.h"
+
+#include <optional>
+
 namespace ecolvar {
 
+class LengthMeasurer;
 class MediaDevice;
 class PlayerView;
 class Prompts;
-class TSegmentTrackBar;
+class TrackBarView;
 
 // The timeline player: plays an ordered list of audio files as one timeline through the playing
-// device, with the segment track bar as position display and seek control. In single-file mode
-// the bar counts whole seconds; in list mode it counts its own pixels (0 to its width W) and bar
-// position x stands for x * TotalLength / W milliseconds. Every conversion is done in floating
-// point and truncated toward zero. The main window owns it; it does not own the devices, the bar
-// or the view.
-class TMp3Player {
+// device, with the track bar as position display and seek control. It owns the timeline (the
+// files, their lengths, the total, the mode, the document name), the located position and the
+// repeat segment's band; the bar and the view only show them.
+//
+// In single-file mode the bar counts whole seconds; in list mode it counts its own pixels (0 to
+// its width W) and bar position x stands for x * TotalLength / W milliseconds. Every conversion is
+// done in floating point and truncated toward zero. Timeline sums are 64-bit: a list may last
+// longer than 2^31 ms. The main window owns it; it does not own the devices, the bar or the view.
+class TMp3Player : public QObject {
+    Q_OBJECT
+
 public:
     // player plays the timeline; probe only measures file lengths.
-    TMp3Player(MediaDevice& player, MediaDevice& probe, TSegmentTrackBar& bar, PlayerView& view,
-        Prompts& prompts);
+    TMp3Player(MediaDevice& player, MediaDevice& probe, TrackBarView& bar, PlayerView& view,
+        Prompts& prompts, QObject* parent = nullptr);
 
     // Full paths of the timeline's files, in playing order.
-    QStringList FileList;
-    // Sum of the lengths of FileList after the last load, in milliseconds.
-    int TotalLength = 0;
+    const QStringList& FileList() const { return m_fileList; }
+    // Length of each file of FileList in milliseconds, measured at the last load.
+    const QList<qint64>& SegLengths() const { return m_segLengths; }
+    // Sum of SegLengths, in milliseconds.
+    qint64 TotalLength() const { return m_totalLength; }
     // The document name: the file's name up to its first "." (single-file mode) or the playlist
     // name (list mode); empty until the first load.
-    QString DocName;
-    bool ListMode = false;
+    const QString& DocName() const { return m_docName; }
+    bool ListMode() const { return m_listMode; }
 
     // The located position, written only by LocateBarPos: the file of FileList to play, the
     // milliseconds into it, and the timeline point where it begins.
-    int CurFileIndex = 0;
-    int CurOffset = 0;
-    int CurFileStart = 0;
+    int CurFileIndex() const { return m_curFileIndex; }
+    int CurOffset() const { return m_curOffset; }
+    qint64 CurFileStart() const { return m_curFileStart; }
 
-    // Measures FileList, drops the files that are missing, unreadable or empty, and lays the rest
-    // out on the bar, the side panel and the device (the first file open, stopped). The caller has
-    // stopped the tick, closed the device, set the bar position to 0, set ListMode and the bar's
-    // ShowSegments, filled FileList and set DocName. Never starts playback.
-    void LoadFileList();
+    // The repeat segment's band in bar units, as set; 0 and 0 is none.
+    int SelStart() const { return m_selStart; }
+    int SelEnd() const { return m_selEnd; }
+    void setSelStart(int value);
+    void setSelEnd(int value);
+
+    // Opens one file in single-file mode: stops the tick, closes the device, and when the file
+    // exists clears the repeat segment, loads it under the document name taken from its name and
+    // announces the document. A missing file leaves everything else as it was; returns whether
+    // the file was opened (it may still have been dropped as unreadable).
+    bool OpenFile(const QString& path);
+    // Before a playlist is read: stops the tick, closes the device, puts the thumb at 0 and
+    // switches to list mode.
+    void EnterListMode();
+    // Loads a playlist's files (list mode, after EnterListMode) under listName and announces the
+    // document. With resetSelection the repeat segment's band is cleared first.
+    void OpenList(const QString& listName, const QStringList& files, bool resetSelection);
+
     // Locates bar position x (bar units). In list mode a point outside a repeat segment whose start
     // and end are above 0 goes to the segment's start; a point on the boundary between two files
     // belongs to the earlier one, at its end; a point in no file gives the first file from its
@@ -51,16 +78,60 @@ public:
     // A point at the end of a file that has a successor plays the successor from its beginning.
     // Does nothing on an empty timeline.
     void PlayFromBar();
+    // Plays from timeline point ms exactly (milliseconds from the start of the timeline) and
+    // enables the tick. A point on the boundary between two files plays the later one from its
+    // beginning.
+    void PlayFromPoint(qint64 ms);
     // Length of the audio file at path in milliseconds; 0 when it is missing, and 0 after the
     // " 打不开" box when it cannot be opened.
     int ProbeLength(const QString& path);
 
+    // Measures lengths with measurer from now on, off the window's thread; without one (the
+    // default), loads measure each file with the probe before they return.
+    void setMeasurer(LengthMeasurer* measurer);
+    // Whether a load is still waiting for lengths: the side panel lists the files, the first plays,
+    // and the pieces come when all are known.
+    bool isMeasuring() const { return m_measuring; }
+
+    // Milliseconds per bar unit in list mode, or nothing on an empty timeline or a bar of width 0.
+    std::optional<double> msPerBarUnit() const;
+
+Q_SIGNALS:
+    // A file or a playlist was loaded under this document name (the transcripts follow it).
+    void documentOpened(const QString& docName);
+
 private:
+    // Measures the files, drops those that are missing, unreadable or empty, and lays the rest out
+    // on the bar, the side panel and the device (the first file open, stopped). Never plays.
+    void LoadFileList(const QString& docName, const QStringList& files);
+    // The rest of a load once every length is known (0 for a file to drop, with its error if it
+    // could not be opened), in the order of FileList.
+    void layOut(const QList<MeasuredLength>& lengths);
+    void stopForLoad();
+    void showSideLines();
+    // Sets the located position to timeline point target (milliseconds, list mode).
+    void locatePoint(double target);
+    // Opens the located file, seeks to the located offset, plays and enables the tick.
+    void playLocated();
+
     MediaDevice& m_player;
     MediaDevice& m_probe;
-    TSegmentTrackBar& m_bar;
+    TrackBarView& m_bar;
     PlayerView& m_view;
     Prompts& m_prompts;
+    LengthMeasurer* m_measurer = nullptr;
+    bool m_measuring = false;
+
+    QStringList m_fileList;
+    QList<qint64> m_segLengths;
+    qint64 m_totalLength = 0;
+    QString m_docName;
+    bool m_listMode = false;
+    int m_curFileIndex = 0;
+    int m_curOffset = 0;
+    qint64 m_curFileStart = 0;
+    int m_selStart = 0;
+    int m_selEnd = 0;
 };
 
 } // namespace ecolvar

@@ -13,7 +13,8 @@ namespace ecolvar {
 
 namespace {
 
-// The application's style with a thumb 15 pixels long.
+// The application's style with a thumb 15 pixels long, where a left click on the bar puts the
+// thumb under the pointer (rather than stepping towards it).
 class ThumbStyle : public QProxyStyle {
 public:
     int pixelMetric(
@@ -22,6 +23,14 @@ public:
         if (metric == PM_SliderLength)
             return 15;
         return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+        QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_Slider_AbsoluteSetButtons)
+            return Qt::LeftButton;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
 };
 
@@ -42,26 +51,29 @@ TSegmentTrackBar::TSegmentTrackBar(QWidget* parent) : QSlider(Qt::Horizontal, pa
     setStyle(thumbStyle);
 }
 
-void TSegmentTrackBar::setMax(int max)
+void TSegmentTrackBar::setBarMaximum(int max)
 {
     if (max < minimum())
         return;
     setMaximum(max);
 }
 
-void TSegmentTrackBar::setSelStart(int value)
+void TSegmentTrackBar::showSelection(int start, int end)
 {
-    if (value == m_selStart)
+    if (start == m_selStart && end == m_selEnd)
         return;
-    m_selStart = value;
+    m_selStart = start;
+    m_selEnd = end;
     update();
 }
 
-void TSegmentTrackBar::setSelEnd(int value)
+void TSegmentTrackBar::showPieces(const QList<qint64>& lengthsMs, bool show)
 {
-    if (value == m_selEnd)
-        return;
-    m_selEnd = value;
+    m_pieces = lengthsMs;
+    m_totalLength = 0;
+    for (qint64 length : lengthsMs)
+        m_totalLength += length;
+    m_showPieces = show;
     update();
 }
 
@@ -91,7 +103,7 @@ void TSegmentTrackBar::paintEvent(QPaintEvent* /*event*/)
     }
     style()->drawComplexControl(QStyle::CC_Slider, &option, &painter, this);
 
-    if (ShowSegments)
+    if (m_showPieces)
         paintSegments(painter, channel);
 }
 
@@ -120,13 +132,15 @@ void TSegmentTrackBar::paintSelection(QPainter& painter, const QRect& channel) c
 // strip may end a few pixels short and a very short file gets no pixels (but keeps its colour).
 void TSegmentTrackBar::paintSegments(QPainter& painter, const QRect& channel) const
 {
-    if (TotalLength <= 0)
+    if (m_totalLength <= 0)
         return;
-    const double pixelsPerMs = static_cast<double>(channel.width()) / TotalLength;
+    const double pixelsPerMs
+        = static_cast<double>(channel.width()) / static_cast<double>(m_totalLength);
     const int top = channel.y() + channel.height() + stripGap;
     int x = channel.left();
-    for (qsizetype i = 0; i < SegLengths.size(); ++i) {
-        const int width = std::max(truncToInt(SegLengths.at(i).toInt() * pixelsPerMs), 0);
+    for (qsizetype i = 0; i < m_pieces.size(); ++i) {
+        const int width
+            = std::max(truncToInt(static_cast<double>(m_pieces.at(i)) * pixelsPerMs), 0);
         if (width > 0)
             painter.fillRect(QRect(x, top, width, stripHeight), pieceColors[i % 2]);
         x += width;

@@ -1,36 +1,39 @@
 #pragma once
 
+#include "player/trackbarview.h"
+
 #include <QColor>
+#include <QList>
 #include <QSlider>
-#include <QStringList>
 
 namespace ecolvar {
 
 // The player's position display and seek control: a horizontal track bar whose thumb shows where
 // playback is and whose selection range (in bar units) shows the repeat segment. In list mode it
 // paints, 3 pixels below its channel, a strip with one piece per file of the timeline, each as
-// long as that file's share of the total. The main window's Panel9 owns it.
-class TSegmentTrackBar : public QSlider {
+// long as that file's share of the total. The main window's Panel9 owns it; the timeline player
+// tells it what to show.
+class TSegmentTrackBar : public QSlider, public TrackBarView {
     Q_OBJECT
 
 public:
     explicit TSegmentTrackBar(QWidget* parent = nullptr);
 
-    // Length of each file of the timeline in milliseconds, as decimal text, in playing order.
-    QStringList SegLengths;
-    // The timeline total in milliseconds.
-    int TotalLength = 0;
-    // Paint the strip of pieces.
-    bool ShowSegments = false;
+    int barWidth() const override { return width(); }
+    int thumb() const override { return value(); }
+    void setThumb(int value) override { setValue(value); }
+    bool isDragging() const override { return isSliderDown(); }
+    // A maximum below the minimum is ignored.
+    void setBarMaximum(int max) override;
+    void showSelection(int start, int end) override;
+    void showPieces(const QList<qint64>& lengthsMs, bool show) override;
 
-    // Sets the maximum; a maximum below the minimum is ignored.
-    void setMax(int max);
-
-    // The selection range in bar units, as set (painted within the range). 0 and 0 clear it.
+    // The selection range in bar units, as shown (painted within the range).
     int SelStart() const { return m_selStart; }
     int SelEnd() const { return m_selEnd; }
-    void setSelStart(int value);
-    void setSelEnd(int value);
+    // The pieces shown, in milliseconds, and whether the strip is painted.
+    const QList<qint64>& pieces() const { return m_pieces; }
+    bool ShowSegments() const { return m_showPieces; }
 
     // The channel (groove) rectangle in client pixels.
     QRect channelRect() const;
@@ -52,6 +55,9 @@ private:
 
     int m_selStart = 0;
     int m_selEnd = 0;
+    QList<qint64> m_pieces;
+    qint64 m_totalLength = 0;
+    bool m_showPieces = false;
 };
 
 } // namespace ecolvar

@@ -58,14 +58,14 @@ void PlayingList::LoadLstToPlayer(const QString& listName, ListPlayer& player)
     player.loadList(listName, files, !files.isEmpty());
 }
 
-void PlayingList::AddFilesToLst(const QString& listName, const QList<ListFileRow>& rows)
+void PlayingList::AddFilesToLst(const QString& listName, const QList<FileListRow>& rows)
 {
     // One transaction for the whole selection keeps a long one quick; when a statement fails,
     // what was added before it is kept, as if each file had been written on its own.
     ScopedTransaction transaction(m_database);
     try {
-        for (const ListFileRow& row : rows)
-            AddFileToLst(listName, row.fileName, row.directory);
+        for (const FileListRow& row : rows)
+            AddFileToLst(listName, row.name, row.dir);
     } catch (...) {
         try {
             transaction.commit();

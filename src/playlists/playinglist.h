@@ -1,5 +1,6 @@
 #pragma once
 
+#include "library/filelist.h"
 #include "playlists/lstquery.h"
 
 #include <QList>
@@ -29,12 +30,6 @@ public:
         = 0;
 };
 
-// A selected row of the file list: the file name and its directory (ending in a separator).
-struct ListFileRow {
-    QString fileName;
-    QString directory;
-};
-
 // The main window's share of the playlists: the start-up check of the playing list, opening a
 // playlist into the player and adding files of the file list to a playlist. Runs its statements
 // on the main window's query objects temqry and qryLst; the chooser uses temqry too. Shows its
@@ -61,7 +56,7 @@ public:
 
     // Adds the rows, in order, to the list (AddFileToLst for each), then shows "添加完毕".
     // When a statement fails, the rows before it stay added and the error is thrown.
-    void AddFilesToLst(const QString& listName, const QList<ListFileRow>& rows);
+    void AddFilesToLst(const QString& listName, const QList<FileListRow>& rows);
     // Appends one file to the list, unless a file of the same name (from any directory) is
     // already in it: then shows the refusal and returns false.
     bool AddFileToLst(const QString& listName, const QString& fileName, const QString& directory);

@@ -1,6 +1,8 @@
 #include "app/tform1.h"
 #include "core/ecolvarerror.h"
 #include "core/errorreport.h"
+#include "fakedevices.h"
+#include "player/playercontrols.h"
 #include "player/tmp3player.h"
 #include "player/tsegmenttrackbar.h"
 
@@ -39,7 +41,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_programDir.isValid());
-        m_form = std::make_unique<TForm1>(m_prompts, m_programDir.path());
+        m_form = std::make_unique<TForm1>(m_prompts, m_programDir.path(), m_devices.factory());
         m_form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(m_form.get()));
     }
@@ -53,6 +55,7 @@ protected:
 
     QTemporaryDir m_programDir;
     test::ScriptedPrompts m_prompts;
+    test::FakeDevices m_devices;
     std::unique_ptr<TForm1> m_form;
 };
 
@@ -254,26 +257,23 @@ TEST_F(TForm1Test, ClosingEmptiesTheSelectedFiles)
 
 class TForm1PlayerTest : public TForm1Test {
 protected:
-    // A tone in the program directory, listed in the file list as the library lists it.
-    QTreeWidgetItem* listTone(const QString& name, const QString& seconds)
+    // An audio file of the given length in the program directory, listed in the file list as the
+    // library lists it.
+    QTreeWidgetItem* listFile(const QString& name, int lengthMs)
     {
         const QString dir = m_form->ProgramDir() + u"audio"_s + QDir::separator();
-        test::writeTone(dir + name, seconds);
+        test::writeFile(dir + name, {});
+        m_devices.addFile(dir + name, lengthMs);
         return new QTreeWidgetItem(m_form->ListView1, { name, u"1"_s, dir, QString() });
     }
 
-    // What a playlist load does, for the files given.
-    void loadList(const QStringList& files)
+    // Lets ms of playback pass on the fake clock, with the ticks that the timer would run.
+    void play(int ms)
     {
-        TMp3Player& player = *m_form->Mp3Player;
-        m_form->Timer2->stop();
-        m_form->MediaPlayer1->Close();
-        m_form->TrackBar->setValue(0);
-        player.ListMode = true;
-        m_form->TrackBar->ShowSegments = true;
-        player.FileList = files;
-        player.DocName = u"tones"_s;
-        player.LoadFileList();
+        for (int elapsed = 0; elapsed < ms && m_form->Timer2->isActive(); elapsed += 333) {
+            m_devices.player->advance(333);
+            m_form->Player->PlayTick();
+        }
     }
 };
 
@@ -284,7 +284,7 @@ TEST_F(TForm1PlayerTest, TheTrackBarFillsPanel9AndPlayNeedsAnOpenDocument)
     EXPECT_EQ(m_form->TrackBar->width(), m_form->Panel9->width());
     EXPECT_EQ(m_form->TrackBar->height(), 27);
     EXPECT_EQ(m_form->TrackBar->maximum(), 10);
-    EXPECT_TRUE(m_form->Mp3Player->DocName.isEmpty());
+    EXPECT_TRUE(m_form->Mp3Player->DocName().isEmpty());
 
     QTest::mouseClick(m_form->SpeedButton1, Qt::LeftButton);
     QTest::mouseClick(m_form->SpeedButton9, Qt::LeftButton);
@@ -300,12 +300,12 @@ TEST_F(TForm1PlayerTest, TheTrackBarFillsPanel9AndPlayNeedsAnOpenDocument)
 
 TEST_F(TForm1PlayerTest, DoubleClickingAFilePlaysItFromTheButtons)
 {
-    QTreeWidgetItem* row = listTone(u"lesson.one.wav"_s, u"1.5"_s);
+    QTreeWidgetItem* row = listFile(u"lesson.one.wav"_s, 1'500);
     const QRect rect = m_form->ListView1->visualItemRect(row);
     QTest::mouseClick(m_form->ListView1->viewport(), Qt::LeftButton, {}, rect.center());
     QTest::mouseDClick(m_form->ListView1->viewport(), Qt::LeftButton, {}, rect.center());
 
-    EXPECT_EQ(m_form->Mp3Player->DocName, u"lesson"_s);
+    EXPECT_EQ(m_form->Mp3Player->DocName(), u"lesson"_s);
     EXPECT_EQ(m_form->LblFileLst->text(), u"lesson"_s);
     EXPECT_EQ(m_form->Label7->text(), u"位置：0:0:0/0:0:1"_s);
     EXPECT_EQ(m_form->TrackBar->maximum(), 1);
@@ -314,17 +314,20 @@ TEST_F(TForm1PlayerTest, DoubleClickingAFilePlaysItFromTheButtons)
     QTest::mouseClick(m_form->SpeedButton1, Qt::LeftButton);
     EXPECT_TRUE(m_form->Timer2->isActive());
     // The tick follows the device to the end of the file and keeps running there.
-    EXPECT_TRUE(
-        QTest::qWaitFor([&] { return m_form->Label7->text() == u"位置：0:0:1/0:0:1"_s; }, 10'000));
+    play(2'000);
+    EXPECT_EQ(m_form->Label7->text(), u"位置：0:0:1/0:0:1"_s);
+    EXPECT_TRUE(m_form->Timer2->isActive());
     EXPECT_EQ(m_form->TrackBar->value(), 1);
     QTest::mouseClick(m_form->SpeedButton2, Qt::LeftButton);
     EXPECT_FALSE(m_form->Timer2->isActive());
     EXPECT_EQ(m_form->TrackBar->value(), 0);
 
-    // 立即播放 from the menu reloads the selected row.
-    m_form->Mp3Player->DocName.clear();
+    // 立即播放 from the menu reloads the selected row, and the player announces the document.
+    QStringList opened;
+    QObject::connect(m_form->Mp3Player.get(), &TMp3Player::documentOpened,
+        [&](const QString& name) { opened.append(name); });
     m_form->N14->trigger();
-    EXPECT_EQ(m_form->Mp3Player->DocName, u"lesson"_s);
+    EXPECT_EQ(opened, QStringList({ u"lesson"_s }));
     EXPECT_TRUE(m_prompts.shown().isEmpty());
 }
 
@@ -334,12 +337,13 @@ TEST_F(TForm1PlayerTest, ALoadedListShowsItsPiecesAndTheSidePanelPlaysAFile)
     QCoreApplication::processEvents();
     QStringList files;
     for (const char16_t* name : { u"a.wav", u"b.wav", u"c.wav" }) {
-        QTreeWidgetItem* row = listTone(QString::fromUtf16(name), u"2"_s);
+        QTreeWidgetItem* row = listFile(QString::fromUtf16(name), 2'000);
         files.append(row->text(2) + row->text(0));
     }
-    loadList(files);
+    m_form->Mp3Player->EnterListMode();
+    m_form->Mp3Player->OpenList(u"tones"_s, files, true);
     ASSERT_EQ(m_form->ListBox1->count(), 3);
-    EXPECT_EQ(m_form->Mp3Player->TotalLength, 6'000);
+    EXPECT_EQ(m_form->Mp3Player->TotalLength(), 6'000);
 
     // A repeat segment over the middle file.
     TSegmentTrackBar* bar = m_form->TrackBar;
@@ -370,7 +374,7 @@ TEST_F(TForm1PlayerTest, ALoadedListShowsItsPiecesAndTheSidePanelPlaysAFile)
     QTest::mouseDClick(m_form->ListBox1->viewport(), Qt::LeftButton, {}, third.center());
     EXPECT_TRUE(m_form->Timer2->isActive());
     EXPECT_EQ(m_form->MediaPlayer1->FileName(), files[2]);
-    EXPECT_EQ(m_form->Mp3Player->CurFileIndex, 2);
+    EXPECT_EQ(m_form->Mp3Player->CurFileIndex(), 2);
     QTest::mouseClick(m_form->SpeedButton2, Qt::LeftButton);
 }
 

@@ -5,8 +5,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <optional>
-
 namespace ecolvar::test {
 
 // The player's view as plain values: what the labels, the side panel and the timer would show.
@@ -15,6 +13,7 @@ public:
     void setPositionText(const QString& text) override { positionText = text; }
     void setSegmentText(const QString& text) override { segmentText = text; }
     void setListName(const QString& name) override { listName = name; }
+    void setStatusText(const QString& text) override { statusTexts.append(text); }
     void setSideLines(const QStringList& lines) override
     {
         sideLines = lines;
@@ -24,15 +23,14 @@ public:
     int selectedSideLine() const override { return selectedLine; }
     void setTickEnabled(bool enabled) override { tick = enabled; }
     bool tickEnabled() const override { return tick; }
-    std::optional<FileRow> selectedFile() const override { return fileRow; }
 
     QString positionText = QStringLiteral("(unset)");
     QString segmentText = QStringLiteral("(unset)");
     QString listName = QStringLiteral("(unset)");
+    QStringList statusTexts;
     QStringList sideLines;
     int selectedLine = -1;
     bool tick = false;
-    std::optional<FileRow> fileRow;
 };
 
 } // namespace ecolvar::test

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -41,9 +42,9 @@ TEST(PlaybackEndToEnd, AListOfThreeFilesPlaysThroughAndStopsAtTheEnd)
     QLabel Label6, Label7, LblFileLst;
     QListWidget ListBox1;
     QTimer Timer2;
+    QStatusBar StatusBar1;
     Timer2.setInterval(333);
-    QTreeWidget ListView1;
-    PlayerWidgets view({ &Label6, &Label7, &LblFileLst, &ListBox1, &Timer2, &ListView1 });
+    PlayerWidgets view({ &Label6, &Label7, &LblFileLst, &ListBox1, &Timer2, &StatusBar1 });
     TSegmentTrackBar bar;
     bar.resize(400, 27);
     test::ScriptedPrompts prompts;
@@ -51,22 +52,18 @@ TEST(PlaybackEndToEnd, AListOfThreeFilesPlaysThroughAndStopsAtTheEnd)
     PlayerControls controls(player, device, bar, view, prompts);
     QObject::connect(&Timer2, &QTimer::timeout, &controls, &PlayerControls::PlayTick);
 
-    // What a playlist load does.
-    player.ListMode = true;
-    bar.ShowSegments = true;
-    player.FileList = files;
-    player.DocName = u"three tones"_s;
-    player.LoadFileList();
-    ASSERT_EQ(player.FileList, files);
-    EXPECT_EQ(player.TotalLength, 1'800);
-    EXPECT_EQ(bar.SegLengths, QStringList({ u"600"_s, u"400"_s, u"800"_s }));
+    player.EnterListMode();
+    player.OpenList(u"three tones"_s, files, true);
+    ASSERT_EQ(player.FileList(), files);
+    EXPECT_EQ(player.TotalLength(), 1'800);
+    EXPECT_EQ(bar.pieces(), QList<qint64>({ 600, 400, 800 }));
     EXPECT_EQ(Label7.text(), u"位置：0:0:0/0:0:1"_s);
 
     // Follow the thumb, the label and the highlighted file at every tick.
     QList<int> thumbs;
     QList<int> lines;
     QObject::connect(&Timer2, &QTimer::timeout, [&] {
-        thumbs.append(bar.value());
+        thumbs.append(bar.thumb());
         if (lines.isEmpty() || lines.last() != ListBox1.currentRow())
             lines.append(ListBox1.currentRow());
     });
@@ -78,7 +75,7 @@ TEST(PlaybackEndToEnd, AListOfThreeFilesPlaysThroughAndStopsAtTheEnd)
 
     EXPECT_EQ(lines, QList<int>({ 0, 1, 2 }));
     EXPECT_TRUE(std::is_sorted(thumbs.begin(), thumbs.end()));
-    EXPECT_EQ(bar.value(), 400);
+    EXPECT_EQ(bar.thumb(), 400);
     EXPECT_EQ(Label7.text(), u"位置：0:0:1/0:0:1"_s);
     EXPECT_EQ(device.FileName(), files.last());
     EXPECT_EQ(device.Mode(), ModeStopped);

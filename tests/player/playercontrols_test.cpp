@@ -23,25 +23,25 @@ TEST_F(PlayerControlsTest, ListPlaysOnIntoTheNextFileAndStopsAtTheEndOfTheTimeli
     EXPECT_TRUE(view.tick);
 
     play(3'000); // ten ticks
-    EXPECT_EQ(bar.value(), (100 + 10 * 333) / 100);
+    EXPECT_EQ(bar.thumb(), (100 + 10 * 333) / 100);
     EXPECT_EQ(view.positionText, u"位置：0:0:3/0:0:40"_s);
     EXPECT_EQ(view.selectedLine, 0);
 
-    // File 0 ends at 30 000 (bar 300): the tick waits 100 ms and moves on one bar unit later.
+    // File 0 ends at 30 000 (bar 300): the tick moves on to the next file, from its beginning.
     play(27'000);
-    EXPECT_EQ(pauses, QList<int>({ 100 }));
     EXPECT_EQ(device.openFile(), path(u"f1.mp3"_s));
-    EXPECT_EQ(player.CurFileStart, 30'000);
+    EXPECT_EQ(player.CurFileStart(), 30'000);
+    EXPECT_EQ(player.CurOffset(), 0);
+    EXPECT_TRUE(device.calls().contains(u"Seek 0"_s));
     EXPECT_TRUE(view.tick);
     play(333);
     EXPECT_EQ(view.selectedLine, 1);
 
     // The last file ends: thumb at the right end, the total on both sides, the timer off.
     play(20'000);
-    EXPECT_EQ(bar.value(), 400);
+    EXPECT_EQ(bar.thumb(), 400);
     EXPECT_EQ(view.positionText, u"位置：0:0:40/0:0:40"_s);
     EXPECT_FALSE(view.tick);
-    EXPECT_EQ(pauses.size(), 2);
     EXPECT_EQ(device.Mode(), ModeStopped);
 
     // Play again: past the end locates the first file from its beginning.
@@ -51,13 +51,26 @@ TEST_F(PlayerControlsTest, ListPlaysOnIntoTheNextFileAndStopsAtTheEndOfTheTimeli
     EXPECT_TRUE(view.tick);
 }
 
-TEST_F(PlayerControlsTest, AFileShorterThanOneBarUnitIsSteppedOver)
+TEST_F(PlayerControlsTest, AFileShorterThanOneBarUnitIsPlayedNotSteppedOver)
 {
     loadList({ 30'000, 50, 9'950 });
     at(290, &Controls::SpeedButton1Click);
-    play(1'000);
+    play(1'500);
+    EXPECT_TRUE(device.calls().contains(u"Open f1.mp3"_s));
     EXPECT_EQ(device.openFile(), path(u"f2.mp3"_s));
-    EXPECT_EQ(player.CurFileIndex, 2);
+    EXPECT_EQ(player.CurFileIndex(), 2);
+}
+
+TEST_F(PlayerControlsTest, AFileEndingOnTheBarsLastUnitStillMovesOnToTheNext)
+{
+    loadList({ 39'900, 100 }); // 100 ms a bar unit: file 0 ends on unit 399 of 400
+    at(395, &Controls::SpeedButton1Click);
+    play(666);
+    EXPECT_EQ(player.CurFileIndex(), 1);
+    EXPECT_EQ(device.openFile(), path(u"f1.mp3"_s));
+    play(666);
+    EXPECT_EQ(bar.thumb(), 400);
+    EXPECT_FALSE(view.tick);
 }
 
 class ListRepeatTest : public PlayerControlsTest { };
@@ -70,13 +83,13 @@ TEST_F(ListRepeatTest, PlaybackReturnsToTheSegmentStartAfterPassingItsEnd)
     EXPECT_EQ(view.segmentText, u"起始点：0:0:15  结束点：0:0:18"_s);
     EXPECT_TRUE(view.tick);
 
-    // Stopped and outside the segment: the tick jumps to its start and plays one unit later.
+    // Stopped and outside the segment: the tick jumps to its start point exactly.
     play(333);
     EXPECT_EQ(device.Mode(), ModePlaying);
-    EXPECT_EQ(device.Position(), 15'150);
+    EXPECT_EQ(device.Position(), 15'000);
 
     const Seen seen = play(20'000);
-    EXPECT_EQ(seen.low, 15'150);
+    EXPECT_EQ(seen.low, 15'000);
     // Runs past the end by up to a tick and a bar unit before jumping back.
     EXPECT_LE(seen.high, 18'000 + 333 + 150);
     EXPECT_GT(seen.high, 18'000);
@@ -92,7 +105,7 @@ TEST_F(ListRepeatTest, AnEndBeforeTheStartRepeatsTheFirstTickAfterTheStart)
     const Seen seen = play(10'000);
     EXPECT_EQ(seen.low, 31'500);
     EXPECT_LE(seen.high, 31'500 + 333);
-    EXPECT_EQ(player.CurFileIndex, 1);
+    EXPECT_EQ(player.CurFileIndex(), 1);
 }
 
 TEST_F(ListRepeatTest, ASegmentStartingAtZeroIsEnforced)
@@ -100,7 +113,7 @@ TEST_F(ListRepeatTest, ASegmentStartingAtZeroIsEnforced)
     loadList({ 30'000, 30'000 });
     at(20, &Controls::SpeedButton9Click);
     const Seen seen = play(10'000);
-    EXPECT_EQ(seen.low, 150);
+    EXPECT_EQ(seen.low, 0);
     EXPECT_LE(seen.high, 3'000 + 333 + 150);
 }
 
@@ -109,10 +122,46 @@ TEST_F(PlayerControlsTest, DraggingTheThumbWhilePlayingHasNoLastingEffect)
     loadList({ 30'000, 30'000 });
     at(0, &Controls::SpeedButton1Click);
     play(999);
-    bar.setValue(350);
+    bar.setThumb(350);
     play(333);
-    EXPECT_EQ(bar.value(), (150 + 4 * 333) / 150);
-    EXPECT_EQ(player.CurFileIndex, 0);
+    EXPECT_EQ(bar.thumb(), (150 + 4 * 333) / 150);
+    EXPECT_EQ(player.CurFileIndex(), 0);
+}
+
+TEST_F(PlayerControlsTest, ReleasingTheThumbWhilePlayingPlaysOnFromThereInBothModes)
+{
+    loadList({ 30'000, 30'000 }); // 150 ms a bar unit
+    at(0, &Controls::SpeedButton1Click);
+    play(999);
+
+    // While dragged, the tick leaves the thumb alone and the label shows the time under it.
+    bar.dragging = true;
+    bar.setThumb(300);
+    controls.TrackBarMoved(300);
+    EXPECT_EQ(view.positionText, u"位置：0:0:45/0:1:0"_s);
+    play(333);
+    EXPECT_EQ(bar.thumb(), 300);
+    bar.dragging = false;
+    controls.TrackBarReleased();
+    EXPECT_EQ(player.CurFileIndex(), 1);
+    EXPECT_LE(timelinePoint() - 45'000, 150);
+    EXPECT_EQ(device.Mode(), ModePlaying);
+    play(333);
+    EXPECT_EQ(bar.thumb(), (45'000 + 150 + 333) / 150);
+
+    // Stopped, releasing only marks where the next play begins.
+    controls.SpeedButton1Click();
+    bar.setThumb(100);
+    controls.TrackBarReleased();
+    EXPECT_EQ(device.Mode(), ModeStopped);
+
+    loadSingle(u"talk.mp3"_s, 60'000);
+    at(0, &Controls::SpeedButton1Click);
+    play(999);
+    bar.setThumb(42);
+    controls.TrackBarReleased();
+    EXPECT_EQ(device.Position(), 42'000);
+    EXPECT_EQ(device.Mode(), ModePlaying);
 }
 
 TEST_F(PlayerControlsTest, AnEmptyTimelineTickDoesNothing)
@@ -121,7 +170,6 @@ TEST_F(PlayerControlsTest, AnEmptyTimelineTickDoesNothing)
     view.tick = true;
     controls.PlayTick();
     EXPECT_TRUE(device.calls().isEmpty());
-    EXPECT_TRUE(pauses.isEmpty());
 }
 
 // --- The tick in single-file mode -------------------------------------------------------------
@@ -142,7 +190,7 @@ TEST_F(PlayerControlsTest, SingleFileRepeatStartsWhenTheEndIsSetAndLoops)
     EXPECT_EQ(device.calls(), QStringList({ u"Seek 2000"_s, u"Play 2000-4000"_s }));
     play(1'332);
     EXPECT_EQ(view.positionText, u"位置：0:0:3/0:0:10"_s);
-    EXPECT_EQ(bar.value(), 3);
+    EXPECT_EQ(bar.thumb(), 3);
 
     const Seen seen = play(20'000);
     EXPECT_EQ(seen.low, 2'000);
@@ -193,16 +241,16 @@ TEST_F(PlayerControlsTest, PlayAndSetEndNeedAnOpenDocument)
     EXPECT_TRUE(device.calls().isEmpty());
 
     // Without a file the device reports it; the handler ends there.
-    bar.setValue(5);
+    bar.setThumb(5);
     EXPECT_THROW(controls.SpeedButton2Click(), EcolvarError);
-    EXPECT_EQ(bar.value(), 5);
+    EXPECT_EQ(bar.thumb(), 5);
 }
 
 TEST_F(PlayerControlsTest, AFileNameWithoutADotLoadsButCountsAsNothingOpen)
 {
     loadSingle(u"README"_s, 5'000);
-    EXPECT_EQ(player.FileList, QStringList({ path(u"README"_s) }));
-    EXPECT_TRUE(player.DocName.isEmpty());
+    EXPECT_EQ(player.FileList(), QStringList({ path(u"README"_s) }));
+    EXPECT_TRUE(player.DocName().isEmpty());
     EXPECT_TRUE(device.isOpen());
     controls.SpeedButton1Click();
     EXPECT_EQ(prompts.texts(Kind::Information), QStringList({ u"没有打开任何文件，无法播放"_s }));
@@ -224,7 +272,7 @@ TEST_F(PlayerControlsTest, SingleFilePlayPauseAndStop)
 
     play(333);
     controls.SpeedButton2Click();
-    EXPECT_EQ(bar.value(), 0);
+    EXPECT_EQ(bar.thumb(), 0);
     EXPECT_FALSE(view.tick);
 }
 
@@ -236,21 +284,21 @@ TEST_F(PlayerControlsTest, ListModeSetAndShiftFollowTheTimelineScale)
     EXPECT_EQ(view.segmentText, u"起始点：0:0:15  结束点：0:0:0"_s);
     controls.SpeedButton7Click();
     EXPECT_EQ(controls.SegStartMs, 16'000);
-    EXPECT_EQ(bar.SelStart(), 106);
+    EXPECT_EQ(player.SelStart(), 106);
 
     controls.SegEndMs = 59'800;
     controls.SpeedButton10Click();
     EXPECT_EQ(controls.SegEndMs, 60'003);
-    EXPECT_EQ(bar.SelEnd(), 400);
+    EXPECT_EQ(player.SelEnd(), 400);
     EXPECT_EQ(view.segmentText, u"起始点：0:0:16  结束点：0:1:0"_s);
 
     controls.SegStartMs = 500;
     controls.SpeedButton5Click();
     EXPECT_EQ(controls.SegStartMs, 0);
-    EXPECT_EQ(bar.SelStart(), 0);
+    EXPECT_EQ(player.SelStart(), 0);
     controls.SpeedButton7Click();
     EXPECT_EQ(controls.SegStartMs, 1'000);
-    EXPECT_EQ(bar.SelStart(), 6);
+    EXPECT_EQ(player.SelStart(), 6);
 
     controls.SegEndMs = 300;
     controls.SpeedButton8Click();
@@ -263,12 +311,12 @@ TEST_F(PlayerControlsTest, ListModeSetAndShiftFollowTheTimelineScale)
     // Cancelling clears the bar and the device points but keeps the remembered values.
     controls.SegEndMs = 30'000;
     controls.SpeedButton11Click();
-    EXPECT_EQ(bar.SelStart(), 0);
-    EXPECT_EQ(bar.SelEnd(), 0);
+    EXPECT_EQ(player.SelStart(), 0);
+    EXPECT_EQ(player.SelEnd(), 0);
     EXPECT_EQ(view.segmentText, u"起始点：0:0:0  结束点：0:0:0"_s);
     controls.SpeedButton10Click();
     EXPECT_EQ(controls.SegEndMs, 31'000);
-    EXPECT_EQ(bar.SelEnd(), 206);
+    EXPECT_EQ(player.SelEnd(), 206);
 }
 
 TEST_F(PlayerControlsTest, ListModeSetAndShiftDoNothingOnAnEmptyTimelineOrABarOfWidthZero)
@@ -286,15 +334,15 @@ TEST_F(PlayerControlsTest, ListModeSetAndShiftDoNothingOnAnEmptyTimelineOrABarOf
     pressAll();
     EXPECT_EQ(controls.SegStartMs, 2'000);
     EXPECT_EQ(controls.SegEndMs, 4'000);
-    EXPECT_EQ(bar.SelStart(), 0);
+    EXPECT_EQ(player.SelStart(), 0);
     EXPECT_EQ(view.segmentText, u"(unset)"_s);
     EXPECT_FALSE(view.tick);
 
     loadList({ 10'000 });
-    bar.resize(0, 27);
+    bar.width = 0;
     pressAll();
     EXPECT_EQ(controls.SegStartMs, 2'000);
-    EXPECT_EQ(bar.SelEnd(), 0);
+    EXPECT_EQ(player.SelEnd(), 0);
     EXPECT_EQ(view.segmentText, u"(unset)"_s);
 }
 
@@ -305,7 +353,7 @@ TEST_F(PlayerControlsTest, SingleFileShiftsMoveTheDevicePointsAndPlay)
     device.setPlayTo(6'000);
     controls.SpeedButton5Click();
     EXPECT_EQ(device.PlayFrom(), 1'500);
-    EXPECT_EQ(bar.SelStart(), 1);
+    EXPECT_EQ(player.SelStart(), 1);
     EXPECT_EQ(view.segmentText, u"起始点：0:0:1  结束点：0:0:0"_s);
     EXPECT_EQ(device.calls(), QStringList({ u"Play 1500-6000"_s }));
     device.setPlayTo(0);
@@ -338,14 +386,14 @@ TEST_F(PlayerControlsTest, DoubleClickingASidePanelLinePlaysThatFile)
     at(50, &Controls::SpeedButton1Click);
     view.selectedLine = 2;
     controls.ListBox1DblClick();
-    EXPECT_EQ(bar.value(), 200);
+    EXPECT_EQ(bar.thumb(), 200);
     EXPECT_EQ(device.openFile(), path(u"f2.mp3"_s));
     EXPECT_EQ(device.Position(), 100);
     EXPECT_TRUE(view.tick);
 
     // Outside a repeat segment that starts above 0, the segment's start wins.
     at(120, &Controls::SpeedButton6Click);
-    bar.setSelEnd(150);
+    player.setSelEnd(150);
     view.selectedLine = 0;
     controls.ListBox1DblClick();
     EXPECT_EQ(device.openFile(), path(u"f1.mp3"_s));
@@ -355,30 +403,30 @@ TEST_F(PlayerControlsTest, DoubleClickingASidePanelLinePlaysThatFile)
 TEST_F(PlayerControlsTest, SidePanelDoubleClickInSingleFileModePlaysFromTheBeginning)
 {
     loadSingle(u"talk.mp3"_s, 10'000);
-    bar.setValue(7);
+    bar.setThumb(7);
     controls.ListBox1DblClick();
     EXPECT_EQ(device.calls(),
         QStringList(
             { u"Close"_s, u"Open talk.mp3"_s, u"Seek 0"_s, u"Play 0-10000"_s, u"Play 0-10000"_s }));
 }
 
-TEST_F(PlayerControlsTest, PlayNowLoadsTheSelectedFileInSingleFileMode)
+TEST_F(PlayerControlsTest, OpeningAFileLoadsItInSingleFileMode)
 {
     loadList({ 30'000, 10'000 });
-    bar.setSelStart(10);
-    bar.setSelEnd(20);
+    player.setSelStart(10);
+    player.setSelEnd(20);
     view.tick = true;
     loadSingle(u"lesson1.part2.mp3"_s, 95'500);
 
-    EXPECT_EQ(player.DocName, u"lesson1"_s);
+    EXPECT_EQ(player.DocName(), u"lesson1"_s);
     EXPECT_EQ(view.listName, u"lesson1"_s);
-    EXPECT_EQ(player.FileList, QStringList({ path(u"lesson1.part2.mp3"_s) }));
-    EXPECT_FALSE(player.ListMode);
-    EXPECT_FALSE(bar.ShowSegments);
+    EXPECT_EQ(player.FileList(), QStringList({ path(u"lesson1.part2.mp3"_s) }));
+    EXPECT_FALSE(player.ListMode());
+    EXPECT_FALSE(bar.piecesShown);
     EXPECT_TRUE(view.sideLines.isEmpty());
-    EXPECT_EQ(bar.maximum(), 95);
-    EXPECT_EQ(bar.SelStart(), 0);
-    EXPECT_EQ(bar.SelEnd(), 0);
+    EXPECT_EQ(bar.maximum, 95);
+    EXPECT_EQ(player.SelStart(), 0);
+    EXPECT_EQ(player.SelEnd(), 0);
     EXPECT_EQ(view.segmentText, u"起始点：0:0:0  结束点：0:0:0"_s);
     EXPECT_EQ(view.positionText, u"位置：0:0:0/0:1:35"_s);
     EXPECT_FALSE(view.tick);
@@ -386,27 +434,20 @@ TEST_F(PlayerControlsTest, PlayNowLoadsTheSelectedFileInSingleFileMode)
 
     // A file shorter than a second gives a bar of no seconds.
     loadSingle(u"tick.wav"_s, 800);
-    EXPECT_EQ(bar.maximum(), 0);
-    EXPECT_EQ(bar.value(), 0);
+    EXPECT_EQ(bar.maximum, 0);
+    EXPECT_EQ(bar.thumb(), 0);
 }
 
-TEST_F(PlayerControlsTest, PlayNowOnAMissingFileOnlyStopsPlayback)
+TEST_F(PlayerControlsTest, OpeningAMissingFileOnlyStopsPlayback)
 {
     loadSingle(u"talk.mp3"_s, 10'000);
     at(0, &Controls::SpeedButton1Click);
 
-    // Nothing selected: nothing happens at all.
-    view.fileRow.reset();
-    controls.N14Click();
-    EXPECT_TRUE(view.tick);
-    EXPECT_EQ(device.Mode(), ModePlaying);
-
-    view.fileRow = FileRow { u"gone.mp3"_s, dir.path() + QDir::separator() };
-    controls.N14Click();
+    EXPECT_FALSE(player.OpenFile(path(u"gone.mp3"_s)));
     EXPECT_FALSE(view.tick);
     EXPECT_FALSE(device.isOpen());
-    EXPECT_EQ(player.DocName, u"talk"_s);
-    EXPECT_EQ(player.FileList, QStringList({ path(u"talk.mp3"_s) }));
+    EXPECT_EQ(player.DocName(), u"talk"_s);
+    EXPECT_EQ(player.FileList(), QStringList({ path(u"talk.mp3"_s) }));
 }
 
 } // namespace

@@ -2,9 +2,9 @@
 
 #include "fakemediadevice.h"
 #include "fakeplayerview.h"
+#include "faketrackbar.h"
 #include "player/playercontrols.h"
 #include "player/tmp3player.h"
-#include "player/tsegmenttrackbar.h"
 #include "scriptedprompts.h"
 #include "testutil.h"
 
@@ -19,15 +19,13 @@
 
 namespace ecolvar::test {
 
-// The player and its handlers over a fake device with a manual clock, a real track bar (not
-// shown) and a fake view. Files exist on disk (empty) and have their lengths in the fakes.
+// The player and its handlers over a fake device with a manual clock, a fake track bar and a fake
+// view. Files exist on disk (empty) and have their lengths in the fakes.
 class PlayerRig : public ::testing::Test {
 protected:
     PlayerRig()
         : player(device, probe, bar, view, prompts), controls(player, device, bar, view, prompts)
     {
-        bar.resize(400, 27);
-        controls.setPause([this](int ms) { pauses.append(ms); });
     }
 
     QString path(const QString& name) const { return dir.path() + QDir::separator() + name; }
@@ -41,8 +39,8 @@ protected:
         return file;
     }
 
-    // Files f0.mp3, f1.mp3, ... with the given lengths, loaded in list mode the way a playlist
-    // load does it, on a bar of the given width.
+    // Files f0.mp3, f1.mp3, ... with the given lengths, opened as a playlist on a bar of the
+    // given width.
     void loadList(const QList<int>& lengths, int width = 400)
     {
         QStringList files;
@@ -53,34 +51,26 @@ protected:
 
     void loadListFiles(const QStringList& files, int width = 400)
     {
-        bar.resize(width, 27);
-        view.setTickEnabled(false);
-        device.Close();
-        bar.setValue(0);
-        player.ListMode = true;
-        bar.ShowSegments = true;
-        player.FileList = files;
-        player.DocName = QStringLiteral("lst");
-        player.LoadFileList();
+        bar.width = width;
+        player.EnterListMode();
+        player.OpenList(QStringLiteral("lst"), files, true);
         device.clearCalls();
     }
 
-    // "立即播放 " on a row of the file list for a file of the given length.
+    // A file of the given length opened in single-file mode.
     void loadSingle(const QString& name, int lengthMs)
     {
-        addFile(name, lengthMs);
-        view.fileRow = FileRow { name, dir.path() + QDir::separator() };
-        controls.N14Click();
+        player.OpenFile(addFile(name, lengthMs));
         device.clearCalls();
     }
 
     // Timeline points seen while playing: the highest reached before a tick, the lowest where a
     // tick left the device.
     struct Seen {
-        int low = std::numeric_limits<int>::max();
-        int high = std::numeric_limits<int>::min();
+        qint64 low = std::numeric_limits<qint64>::max();
+        qint64 high = std::numeric_limits<qint64>::min();
     };
-    int timelinePoint() { return device.Position() + player.CurFileStart; }
+    qint64 timelinePoint() { return device.Position() + player.CurFileStart(); }
 
     // Lets up to ms milliseconds of playback pass, one tick every 333 ms while the timer runs.
     Seen play(int ms)
@@ -98,19 +88,18 @@ protected:
     // Moves the thumb and runs one of the handlers.
     void at(int barPosition, void (PlayerControls::*handler)())
     {
-        bar.setValue(barPosition);
+        bar.setThumb(barPosition);
         (controls.*handler)();
     }
 
     QTemporaryDir dir;
     FakeMediaDevice device;
     FakeMediaDevice probe;
-    TSegmentTrackBar bar;
+    FakeTrackBar bar;
     FakePlayerView view;
     ScriptedPrompts prompts;
     TMp3Player player;
     PlayerControls controls;
-    QList<int> pauses;
 };
 
 } // namespace ecolvar::test

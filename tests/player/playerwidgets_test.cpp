@@ -4,8 +4,8 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QStatusBar>
 #include <QTimer>
-#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -16,39 +16,16 @@ namespace {
 
 class PlayerWidgetsTest : public ::testing::Test {
 protected:
-    PlayerWidgetsTest() : view({ &Label6, &Label7, &LblFileLst, &ListBox1, &Timer2, &ListView1 })
+    PlayerWidgetsTest() : view({ &Label6, &Label7, &LblFileLst, &ListBox1, &Timer2, &StatusBar1 })
     {
-        ListView1.setColumnCount(4);
-        ListView1.setSelectionMode(QAbstractItemView::ExtendedSelection);
-    }
-
-    QTreeWidgetItem* addRow(const QString& name, const QString& directory)
-    {
-        return new QTreeWidgetItem(&ListView1, { name, u"12"_s, directory, QString() });
     }
 
     QLabel Label6, Label7, LblFileLst;
     QListWidget ListBox1;
     QTimer Timer2;
-    QTreeWidget ListView1;
+    QStatusBar StatusBar1;
     PlayerWidgets view;
 };
-
-TEST_F(PlayerWidgetsTest, TheFileListGivesItsFirstSelectedRowInRowOrder)
-{
-    EXPECT_FALSE(view.selectedFile());
-    addRow(u"a.mp3"_s, u"/m/"_s);
-    QTreeWidgetItem* b = addRow(u"b.mp3"_s, u"/n/"_s);
-    QTreeWidgetItem* c = addRow(u"c.wav"_s, u"/o/"_s);
-    EXPECT_FALSE(view.selectedFile());
-
-    c->setSelected(true);
-    b->setSelected(true);
-    const std::optional<FileRow> row = view.selectedFile();
-    ASSERT_TRUE(row);
-    EXPECT_EQ(row->caption, u"b.mp3"_s);
-    EXPECT_EQ(row->directory, u"/n/"_s);
-}
 
 TEST_F(PlayerWidgetsTest, SidePanelLinesSelectionAndHints)
 {

@@ -13,7 +13,8 @@ using Kind = test::ScriptedPrompts::Kind;
 
 // The located position: file index, offset in the file, timeline start of the file.
 struct Located {
-    int index, offset, start;
+    int index, offset;
+    qint64 start;
     bool operator==(const Located&) const = default;
 };
 
@@ -27,7 +28,7 @@ protected:
     Located locate(double x)
     {
         player.LocateBarPos(x);
-        return { player.CurFileIndex, player.CurOffset, player.CurFileStart };
+        return { player.CurFileIndex(), player.CurOffset(), player.CurFileStart() };
     }
 };
 
@@ -44,15 +45,15 @@ TEST_F(TMp3PlayerTest, LoadDropsMissingUnreadableAndEmptyFilesAndLaysOutTheRest)
 
     loadListFiles({ a, missing, broken1, empty, b, broken2 });
 
-    EXPECT_EQ(player.FileList, QStringList({ a, b }));
-    EXPECT_EQ(player.TotalLength, 40'000);
+    EXPECT_EQ(player.FileList(), QStringList({ a, b }));
+    EXPECT_EQ(player.TotalLength(), 40'000);
     // Walked from the last file to the first, so the boxes come in that order.
     EXPECT_EQ(prompts.texts(Kind::Information),
         QStringList({ broken2 + u" 打不开"_s, broken1 + u" 打不开"_s }));
     EXPECT_EQ(view.sideLines, QStringList({ a, b }));
-    EXPECT_EQ(bar.SegLengths, QStringList({ u"30000"_s, u"10000"_s }));
-    EXPECT_EQ(bar.TotalLength, 40'000);
-    EXPECT_EQ(bar.maximum(), 400);
+    EXPECT_EQ(bar.pieces, QList<qint64>({ 30'000, 10'000 }));
+    EXPECT_TRUE(bar.piecesShown);
+    EXPECT_EQ(bar.maximum, 400);
     EXPECT_EQ(view.positionText, u"位置：0:0:0/0:0:40"_s);
     EXPECT_FALSE(probe.isOpen());
 
@@ -68,13 +69,13 @@ TEST_F(TMp3PlayerTest, LoadDropsMissingUnreadableAndEmptyFilesAndLaysOutTheRest)
 TEST_F(TMp3PlayerTest, AListOfMissingFilesLoadsAsAnEmptyTimelineThatNothingPlays)
 {
     view.positionText = u"位置：0:0:7/0:0:9"_s;
-    bar.SegLengths = { u"5000"_s };
+    bar.pieces = { 5'000 };
     loadListFiles({ path(u"x.mp3"_s), path(u"y.mp3"_s) });
 
-    EXPECT_TRUE(player.FileList.isEmpty());
-    EXPECT_EQ(player.TotalLength, 0);
+    EXPECT_TRUE(player.FileList().isEmpty());
+    EXPECT_EQ(player.TotalLength(), 0);
     EXPECT_TRUE(view.sideLines.isEmpty());
-    EXPECT_TRUE(bar.SegLengths.isEmpty());
+    EXPECT_TRUE(bar.pieces.isEmpty());
     EXPECT_FALSE(device.isOpen());
     EXPECT_EQ(view.positionText, u"位置：0:0:7/0:0:9"_s);
     EXPECT_TRUE(prompts.shown().isEmpty());
@@ -98,27 +99,27 @@ TEST_F(TMp3PlayerTest, LocatesBarPositionsOnTheTimelineWithBoundariesInTheEarlie
     EXPECT_EQ(locate(401), (Located { 0, 0, 0 }));
 
     // Outside a repeat segment whose start is above 0: the segment's start.
-    bar.setSelStart(100);
-    bar.setSelEnd(350);
+    player.setSelStart(100);
+    player.setSelEnd(350);
     EXPECT_EQ(locate(50), (Located { 0, 10'000, 0 }));
     EXPECT_EQ(locate(351), (Located { 0, 10'000, 0 }));
     EXPECT_EQ(locate(320), (Located { 1, 2'000, 30'000 }));
-    bar.setSelStart(0);
+    player.setSelStart(0);
     EXPECT_EQ(locate(360), (Located { 1, 6'000, 30'000 }));
 
     // A bar of width 0 never divides by zero.
-    bar.resize(0, 27);
+    bar.width = 0;
     EXPECT_EQ(locate(10), (Located { 0, 0, 0 }));
 }
 
 TEST_F(TMp3PlayerTest, PlaysFromOneBarUnitAfterTheThumbInListMode)
 {
     loadList({ 30'000, 10'000 });
-    bar.setValue(300);
+    bar.setThumb(300);
     player.PlayFromBar();
-    EXPECT_EQ(player.CurFileIndex, 1);
-    EXPECT_EQ(player.CurOffset, 100);
-    EXPECT_EQ(player.CurFileStart, 30'000);
+    EXPECT_EQ(player.CurFileIndex(), 1);
+    EXPECT_EQ(player.CurOffset(), 100);
+    EXPECT_EQ(player.CurFileStart(), 30'000);
     EXPECT_EQ(device.calls(),
         QStringList({ u"Close"_s, u"Open f1.mp3"_s, u"Seek 100"_s, u"Play 100-10000"_s,
             u"Play 100-10000"_s }));
@@ -128,24 +129,24 @@ TEST_F(TMp3PlayerTest, PlaysFromOneBarUnitAfterTheThumbInListMode)
 TEST_F(TMp3PlayerTest, PlayingFromTheEndOfAFileStartsTheNextOne)
 {
     loadList({ 30'000, 10'000 });
-    bar.setValue(299); // locates 300: the end of file 0
+    bar.setThumb(299); // locates 300: the end of file 0
     player.PlayFromBar();
     EXPECT_EQ(device.openFile(), path(u"f1.mp3"_s));
     EXPECT_EQ(device.Position(), 0);
-    EXPECT_EQ(player.CurFileStart, 30'000);
+    EXPECT_EQ(player.CurFileStart(), 30'000);
 
     // The end of the last file has no successor: the device starts it over.
-    bar.setValue(399);
+    bar.setThumb(399);
     player.PlayFromBar();
     EXPECT_EQ(device.openFile(), path(u"f1.mp3"_s));
-    EXPECT_EQ(player.CurOffset, 10'000);
+    EXPECT_EQ(player.CurOffset(), 10'000);
 }
 
 TEST_F(TMp3PlayerTest, AFileThatCannotBeOpenedWhenPlayingLeavesTheTimerOff)
 {
     loadList({ 30'000, 10'000 });
     device.addBrokenFile(path(u"f1.mp3"_s), u"The file is gone"_s);
-    bar.setValue(350);
+    bar.setThumb(350);
     EXPECT_THROW(player.PlayFromBar(), EcolvarError);
     EXPECT_FALSE(view.tick);
 }

@@ -37,13 +37,10 @@ protected:
 
     void setSegments(const QList<int>& lengths, bool show = true)
     {
-        bar.SegLengths.clear();
-        bar.TotalLength = 0;
-        for (int length : lengths) {
-            bar.SegLengths.append(QString::number(length));
-            bar.TotalLength += length;
-        }
-        bar.ShowSegments = show;
+        QList<qint64> pieces;
+        for (int length : lengths)
+            pieces.append(length);
+        bar.showPieces(pieces, show);
     }
 
     // The pieces in strip colours along one row of the rendered bar, from the channel's left end.
@@ -82,14 +79,14 @@ TEST_F(TSegmentTrackBarTest, IsAHorizontalBarOfTenUnitsUntilLoaded)
     EXPECT_EQ(bar.pageStep(), 2);
     EXPECT_EQ(bar.tickPosition(), QSlider::NoTicks);
     EXPECT_EQ(bar.style()->pixelMetric(QStyle::PM_SliderLength, nullptr, &bar), 15);
-    EXPECT_FALSE(bar.ShowSegments);
+    EXPECT_FALSE(bar.ShowSegments());
 
     bar.setValue(25);
     EXPECT_EQ(bar.value(), 10);
-    bar.setMax(-5); // below the minimum: ignored
+    bar.setBarMaximum(-5); // below the minimum: ignored
     EXPECT_EQ(bar.minimum(), 0);
     EXPECT_EQ(bar.maximum(), 10);
-    bar.setMax(4);
+    bar.setBarMaximum(4);
     EXPECT_EQ(bar.value(), 4);
     bar.setValue(-3);
     EXPECT_EQ(bar.value(), 0);
@@ -150,8 +147,7 @@ TEST_F(TSegmentTrackBarTest, ShowsTheSelectionInTheChannel)
     bar.setValue(10);
     EXPECT_TRUE(highlighted(render()).isEmpty());
 
-    bar.setSelStart(2);
-    bar.setSelEnd(6);
+    bar.showSelection(2, 6);
     const QList<int> columns = highlighted(render());
     ASSERT_FALSE(columns.isEmpty());
     const QRect channel = bar.channelRect();
@@ -160,8 +156,7 @@ TEST_F(TSegmentTrackBarTest, ShowsTheSelectionInTheChannel)
     EXPECT_NEAR(columns.last() - channel.left(), channel.width() * 6 / 10, 12);
     EXPECT_EQ(bar.SelStart(), 2);
 
-    bar.setSelStart(0);
-    bar.setSelEnd(0);
+    bar.showSelection(0, 0);
     EXPECT_TRUE(highlighted(render()).isEmpty());
 }
 

@@ -108,7 +108,7 @@ TEST_F(PlayingListTest, OpeningAListWithoutEntriesLoadsNothingAndKeepsTheSelecti
 TEST_F(PlayingListTest, AddingAppendsTheSelectedFilesThenSaysSo)
 {
     m_test.addEntry(3, u"L"_s, u"/old/x.mp3"_s);
-    m_list.AddFilesToLst(u"L"_s, { { u"a.mp3"_s, u"/m/"_s }, { u"b.mp3"_s, u"/m/"_s } });
+    m_list.AddFilesToLst(u"L"_s, { { u"a.mp3"_s, {}, u"/m/"_s }, { u"b.mp3"_s, {}, u"/m/"_s } });
     EXPECT_EQ(m_test.entries(u"L"_s),
         QStringList({ u"3 /old/x.mp3"_s, u"4 /m/a.mp3"_s, u"5 /m/b.mp3"_s }));
     EXPECT_EQ(m_prompts.texts(Kind::Information), QStringList({ u"添加完毕"_s }));
@@ -124,8 +124,8 @@ TEST_F(PlayingListTest, AddingNothingOnlySaysItIsDone)
 TEST_F(PlayingListTest, AFileNameAlreadyInTheListIsRefusedWhateverItsDirectory)
 {
     m_test.addEntry(1, u"L"_s, u"/first/a.mp3"_s);
-    const QList<ListFileRow> rows
-        = { { u"A.mp3"_s, u"/second/"_s }, { u"b.mp3"_s, u"/second/"_s } };
+    const QList<FileListRow> rows
+        = { { u"A.mp3"_s, {}, u"/second/"_s }, { u"b.mp3"_s, {}, u"/second/"_s } };
     m_list.AddFilesToLst(u"l"_s, rows);
     EXPECT_EQ(m_prompts.texts(Kind::Information),
         QStringList({ u"列表中已存在 \"A.mp3\" 文件"_s, u"添加完毕"_s }));
@@ -144,7 +144,7 @@ TEST_F(PlayingListTest, AListNamedWithBlanksNumbersItsOwnEntries)
     m_test.addEntry(1, u"x"_s, u"/m/1.mp3"_s);
     m_test.addEntry(2, u"x"_s, u"/m/2.mp3"_s);
     m_test.addEntry(1, u" x "_s, u"/m/a.mp3"_s);
-    m_list.AddFilesToLst(u" x "_s, { { u"1.mp3"_s, u"/m/"_s } });
+    m_list.AddFilesToLst(u" x "_s, { { u"1.mp3"_s, {}, u"/m/"_s } });
     EXPECT_EQ(m_test.entries(u" x "_s), QStringList({ u"1 /m/a.mp3"_s, u"2 /m/1.mp3"_s }));
     EXPECT_EQ(m_test.entries(u"x"_s).size(), 2);
 }
@@ -153,9 +153,9 @@ TEST_F(PlayingListTest, AFailingStatementKeepsWhatWasAddedAndStopsTheRest)
 {
     m_test.exec(u"create trigger refuse before insert on LstFileTbl "
                 u"when new.FileName = 'bad.mp3' begin select raise(abort, 'refused'); end"_s);
-    EXPECT_THROW(
-        m_list.AddFilesToLst(u"L"_s,
-            { { u"a.mp3"_s, u"/m/"_s }, { u"bad.mp3"_s, u"/m/"_s }, { u"c.mp3"_s, u"/m/"_s } }),
+    EXPECT_THROW(m_list.AddFilesToLst(u"L"_s,
+                     { { u"a.mp3"_s, {}, u"/m/"_s }, { u"bad.mp3"_s, {}, u"/m/"_s },
+                         { u"c.mp3"_s, {}, u"/m/"_s } }),
         EcolvarError);
     EXPECT_EQ(m_test.entries(u"L"_s), QStringList({ u"1 /m/a.mp3"_s }));
     EXPECT_TRUE(m_prompts.texts(Kind::Information).isEmpty());

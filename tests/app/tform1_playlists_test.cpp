@@ -1,4 +1,5 @@
 #include "app/tform1.h"
+#include "fakedevices.h"
 #include "playlists/playlistdatabase.h"
 #include "playlists/tmaintainlstfrm.h"
 #include "playlists/topenlstfrm.h"
@@ -46,7 +47,8 @@ protected:
     // Builds the window on the test database.
     void start()
     {
-        m_form = std::make_unique<TForm1>(m_prompts, m_programDir.path(), m_test->file());
+        m_form = std::make_unique<TForm1>(
+            m_prompts, m_programDir.path(), m_test->file(), m_devices.factory());
     }
     // Chooses the named list in the chooser that the next command shows.
     void chooseOnNextShow(const QString& name)
@@ -69,6 +71,7 @@ protected:
     std::unique_ptr<test::PlaylistTestDb> m_test = std::make_unique<test::PlaylistTestDb>();
     test::ScriptedPrompts m_prompts;
     test::ErrorRecorder m_errors;
+    test::FakeDevices m_devices;
     std::unique_ptr<TForm1> m_form;
 };
 
@@ -99,10 +102,11 @@ TEST_F(TForm1PlaylistsTest, APlayingListWithoutEntriesKeepsTheDefaultCaption)
 TEST_F(TForm1PlaylistsTest, OpeningAChosenListShowsItsNameAndFiles)
 {
     const QString a = m_test->dir() + u"/a.wav"_s;
-    test::writeTone(a, u"0.3"_s);
+    test::writeFile(a, {});
     m_test->addList(u"课文"_s);
     m_test->addEntry(1, u"课文"_s, a);
     start();
+    m_devices.addFile(a, 300);
     chooseOnNextShow(u"课文"_s);
     QTest::mouseClick(m_form->ToolButton1, Qt::LeftButton);
     EXPECT_EQ(m_form->LblFileLst->text(), u"课文"_s);
@@ -172,7 +176,7 @@ TEST_F(TForm1PlaylistsTest, ADamagedDatabaseIsReportedOnceAndAgainByEachPlaylist
         bytes[i] = char((i * 7919 + 13) % 251);
     test::writeFile(file, bytes);
 
-    m_form = std::make_unique<TForm1>(m_prompts, m_programDir.path(), file);
+    m_form = std::make_unique<TForm1>(m_prompts, m_programDir.path(), file, m_devices.factory());
     ASSERT_EQ(m_errors.errors().size(), 1);
     const QString error = m_errors.errors().first();
     EXPECT_TRUE(error.contains(u"vek.db"_s)) << error.toStdString();

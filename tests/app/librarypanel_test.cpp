@@ -1,4 +1,5 @@
 #include "app/tform1.h"
+#include "fakedevices.h"
 #include "library/librarypanel.h"
 #include "library/tselectfilefrm.h"
 
@@ -39,11 +40,13 @@ protected:
         writeFile(lib() + u"English/Book/Lesson1.mpl"_s,
             (audio(u"one.mp3"_s) + u"\r\n\r\n"_s + audio(u"two.wav"_s) + u"\r\n"_s).toUtf8());
         writeFile(lib() + u"Empty.mpl"_s, {});
-        form = std::make_unique<TForm1>(prompts, m_programDir.path());
+        form = std::make_unique<TForm1>(prompts, m_programDir.path(), devices.factory());
         form->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     }
     void TearDown() override { QDir::setCurrent(m_savedDir); }
+
+    test::FakeDevices devices;
 
     QString lib() const { return m_programDir.filePath(u"mpl/"_s); }
     QString audio(const QString& name) const { return m_audio.filePath(name); }

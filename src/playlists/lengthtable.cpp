@@ -1,0 +1,60 @@
+#include "lengthtable.h"
+
+#include "playlists/playlistdatabase.h"
+
+#include <QSqlQuery>
+#include <QVariant>
+
+using namespace Qt::StringLiterals;
+
+namespace ecolvar {
+
+LengthTable::LengthTable(PlaylistDatabase& database) : m_database(database) { }
+
+bool LengthTable::ready()
+{
+    if (!m_database.isOpen())
+        return false;
+    if (!m_created) {
+        QSqlQuery query(m_database.connection());
+        m_created
+            = query.exec(u"CREATE TABLE IF NOT EXISTS MediaLengths (FilePath TEXT PRIMARY KEY, "
+                         "FileSize INTEGER, ModTime INTEGER, LengthMs INTEGER)"_s);
+    }
+    return m_created;
+}
+
+std::optional<int> LengthTable::find(const QString& path, qint64 size, qint64 modifiedMs)
+{
+    if (!ready())
+        return std::nullopt;
+    QSqlQuery query(m_database.connection());
+    query.prepare(u"SELECT LengthMs FROM MediaLengths WHERE FilePath = ? AND FileSize = ? "
+                  "AND ModTime = ?"_s);
+    query.addBindValue(path);
+    query.addBindValue(size);
+    query.addBindValue(modifiedMs);
+    if (!query.exec() || !query.next())
+        return std::nullopt;
+    bool ok = false;
+    const int length = query.value(0).toInt(&ok);
+    if (!ok || length <= 0)
+        return std::nullopt;
+    return length;
+}
+
+void LengthTable::store(const QString& path, qint64 size, qint64 modifiedMs, int lengthMs)
+{
+    if (!ready())
+        return;
+    QSqlQuery query(m_database.connection());
+    query.prepare(u"INSERT OR REPLACE INTO MediaLengths (FilePath, FileSize, ModTime, LengthMs) "
+                  "VALUES (?, ?, ?, ?)"_s);
+    query.addBindValue(path);
+    query.addBindValue(size);
+    query.addBindValue(modifiedMs);
+    query.addBindValue(lengthMs);
+    query.exec();
+}
+
+} // namespace ecolvar
