@@ -20,6 +20,8 @@ void MediaDevice::setLoop(int fromMs, int toMs)
         clearLoop();
         return;
     }
+    if (m_loop && m_loop->fromMs == fromMs && m_loop->toMs == toMs)
+        return;
     m_loop = LoopRange { fromMs, toMs };
     loopChanged();
 }

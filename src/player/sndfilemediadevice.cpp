@@ -18,7 +18,7 @@
 #include <sndfile.h>
 
 #include <algorithm>
-#include <atomic>
+#include <deque>
 #include <optional>
 #include <vector>
 
@@ -147,17 +147,60 @@ public:
     virtual bool failed() const = 0;
 };
 
+// Stopped sinks, kept a while before they are destroyed: the audio system's own thread may still
+// reach a sink shortly after it stopped, and destroying a sink runs the event loop (so never
+// inside a device operation). A sink is taken off the list before it is deleted, so whatever
+// that event loop runs finds the list whole.
+class SinkParking {
+public:
+    SinkParking()
+    {
+        m_reaper.setInterval(parkedSinkMs / 2);
+        QObject::connect(&m_reaper, &QTimer::timeout, [this] { release(false); });
+    }
+    ~SinkParking()
+    {
+        m_reaper.stop();
+        release(true);
+    }
+    SinkParking(const SinkParking&) = delete;
+    SinkParking& operator=(const SinkParking&) = delete;
+
+    void park(QAudioSink* sink)
+    {
+        QElapsedTimer since;
+        since.start();
+        m_parked.push_back({ sink, since });
+        m_reaper.start();
+    }
+
+private:
+    void release(bool all)
+    {
+        while (!m_parked.empty() && (all || m_parked.front().since.hasExpired(parkedSinkMs))) {
+            QAudioSink* sink = m_parked.front().sink;
+            m_parked.pop_front();
+            delete sink;
+        }
+        if (m_parked.empty())
+            m_reaper.stop();
+    }
+
+    struct Parked {
+        QAudioSink* sink;
+        QElapsedTimer since;
+    };
+    std::deque<Parked> m_parked;
+    QTimer m_reaper;
+};
+
 // A QAudioSink pulling from the stream; a new one for every play (a stopped sink that is started
-// again often never plays).
-//
-// The audio system's own thread may still reach a sink shortly after it stopped, and destroying
-// a sink runs the event loop: a stopped sink is therefore not destroyed at once but parked under
-// `keeper` and deleted from the event loop a while later (or with the keeper).
+// again often never plays). Stopped, it goes to the parking.
 class SinkOutput : public PcmOutput {
 public:
-    SinkOutput(const QAudioDevice& device, const QAudioFormat& format, QObject* keeper)
-        : m_sink(new QAudioSink(device, format, keeper)), m_bytesPerFrame(format.bytesPerFrame()),
-          m_rate(format.sampleRate())
+    SinkOutput(const QAudioDevice& device, const QAudioFormat& format, SinkParking& parking)
+        : m_sink(new QAudioSink(device, format)), m_parking(parking),
+          m_bytesPerFrame(format.bytesPerFrame()), m_rate(format.sampleRate())
     {
         m_sink->setBufferSize(format.bytesForDuration(150'000));
     }
@@ -165,7 +208,7 @@ public:
     {
         // Stopping closes the sound server's stream: the sink reads no more from the stream.
         m_sink->stop();
-        QTimer::singleShot(parkedSinkMs, m_sink, &QObject::deleteLater);
+        m_parking.park(m_sink);
     }
     SinkOutput(const SinkOutput&) = delete;
     SinkOutput& operator=(const SinkOutput&) = delete;
@@ -204,6 +247,7 @@ public:
 
 private:
     QAudioSink* m_sink;
+    SinkParking& m_parking;
     qint64 m_bytesPerFrame;
     qint64 m_rate;
     mutable qint64 m_counted = -1;
@@ -257,7 +301,7 @@ private:
 };
 
 SndFileMediaDevice::SndFileMediaDevice(Output output, QObject* parent)
-    : QObject(parent), m_output(output)
+    : QObject(parent), m_output(output), m_parking(std::make_unique<SinkParking>())
 {
     m_poll.setInterval(20);
     connect(&m_poll, &QTimer::timeout, this, &SndFileMediaDevice::update);
@@ -266,8 +310,9 @@ SndFileMediaDevice::SndFileMediaDevice(Output output, QObject* parent)
 SndFileMediaDevice::~SndFileMediaDevice()
 {
     Close();
-    // The parked sinks, while the device is still whole (destroying a sink runs the event loop).
-    qDeleteAll(findChildren<QAudioSink*>(Qt::FindDirectChildrenOnly));
+    // The parked sinks go now, while the device is still whole (destroying a sink runs the
+    // event loop).
+    m_parking.reset();
 }
 
 void SndFileMediaDevice::requireOpen() const
@@ -420,7 +465,7 @@ void SndFileMediaDevice::startOutput(qint64 fromFrame, qint64 endFrame, Output o
         format.setChannelConfig(QAudioFormat::defaultChannelConfigForChannelCount(info.channels));
         const QAudioDevice device = QMediaDevices::defaultAudioOutput();
         if (!device.isNull() && device.isFormatSupported(format)) {
-            auto sink = std::make_unique<SinkOutput>(device, format, this);
+            auto sink = std::make_unique<SinkOutput>(device, format, *m_parking);
             if (sink->start(m_stream.get()))
                 m_pcm = std::move(sink);
         }

@@ -12,6 +12,7 @@ namespace ecolvar {
 struct FrameRange;
 class PcmOutput;
 class PlaybackStream;
+class SinkParking;
 
 // The media device on libsndfile (MP3 through libmpg123, WAV of any common sample format) and a
 // QAudioSink. The decoder streams the file a few milliseconds at a time; the whole file is never
@@ -63,6 +64,7 @@ private:
     int frameToMs(qint64 frame) const;
 
     Output m_output;
+    std::unique_ptr<SinkParking> m_parking;
     std::unique_ptr<Decoder> m_decoder;
     std::unique_ptr<PlaybackStream> m_stream;
     std::unique_ptr<PcmOutput> m_pcm;

@@ -105,16 +105,6 @@ int FakeMediaDevice::Mode()
     return m_mode;
 }
 
-void FakeMediaDevice::speedChanged()
-{
-    m_calls.append(u"Speed %1"_s.arg(speed(), 0, 'f', 1));
-}
-
-void FakeMediaDevice::loopChanged()
-{
-    m_calls.append(loop() ? u"Loop %1-%2"_s.arg(loop()->fromMs).arg(loop()->toMs) : u"No loop"_s);
-}
-
 void FakeMediaDevice::advance(int ms)
 {
     if (m_mode != ModePlaying)

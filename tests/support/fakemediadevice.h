@@ -35,10 +35,6 @@ public:
     const QStringList& calls() const { return m_calls; }
     void clearCalls() { m_calls.clear(); }
 
-protected:
-    void speedChanged() override;
-    void loopChanged() override;
-
 private:
     void requireOpen() const;
 
