@@ -271,16 +271,16 @@ public:
 
     qint64 bufferedFrames() const override
     {
-        return std::max<qint64>(m_delivered - playedFrames(), 0);
+        return std::max<qint64>(m_delivered - elapsedFrames(), 0);
     }
     bool failed() const override { return false; }
 
 private:
-    qint64 playedFrames() const { return m_clock.nsecsElapsed() * m_rate / 1'000'000'000; }
+    qint64 elapsedFrames() const { return m_clock.nsecsElapsed() * m_rate / 1'000'000'000; }
 
     void pull()
     {
-        const qint64 target = playedFrames() + silentBufferMs * m_rate / 1000;
+        const qint64 target = elapsedFrames() + silentBufferMs * m_rate / 1000;
         while (m_delivered < target) {
             const qint64 frames = std::min<qint64>(target - m_delivered, 4096);
             m_scratch.resize(static_cast<std::size_t>(frames * m_bytesPerFrame));
