@@ -13,6 +13,8 @@ packages=(
   qt6-translations-l10n
   # audio decoding
   libsndfile1-dev libmpg123-dev
+  # speed without a change of pitch
+  librubberband-dev
   # Chinese text on screen; a virtual display for machines without a desktop (xvfb-run)
   fonts-wqy-microhei xvfb xauth
 )

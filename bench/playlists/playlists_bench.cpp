@@ -116,9 +116,9 @@ void BM_Add1000Files(benchmark::State& state)
     PlaylistDatabase db(databaseFile());
     SilentPrompts prompts;
     PlayingList playing(db, prompts);
-    QList<ListFileRow> rows;
+    QList<FileListRow> rows;
     for (int i = 0; i < 1000; ++i)
-        rows.append({ u"新文件 %1.mp3"_s.arg(i), u"/media/新/"_s });
+        rows.append({ u"新文件 %1.mp3"_s.arg(i), {}, u"/media/新/"_s });
     for (auto _ : state) {
         playing.AddFilesToLst(longList, rows);
         state.PauseTiming();

@@ -65,7 +65,31 @@ public:
     int PlayFrom() const { return m_playFrom; }
     int PlayTo() const { return m_playTo; }
 
+    // The playback speed, from minSpeed to maxSpeed in steps of 0.1, the pitch unchanged. It
+    // holds across plays, seeks and files, and takes effect at once while playing. Positions
+    // and lengths stay in the file's own time at any speed.
+    static constexpr double minSpeed = 0.5;
+    static constexpr double maxSpeed = 2.0;
+    double speed() const { return m_speed; }
+    // Clamps to the range and rounds to the nearest step.
+    void setSpeed(double speed);
+
+    // A loop inside the open file: while playing before its end, playback that reaches the end
+    // continues at the start, sample-exact. An end point of the play before the loop's end stops
+    // there first. An empty or inverted range clears the loop; Open clears it too.
+    struct LoopRange {
+        int fromMs;
+        int toMs;
+    };
+    void setLoop(int fromMs, int toMs);
+    void clearLoop();
+    const std::optional<LoopRange>& loop() const { return m_loop; }
+
 protected:
+    // Called after the speed or the loop changed.
+    virtual void speedChanged() { }
+    virtual void loopChanged() { }
+
     struct PendingRange {
         std::optional<int> from;
         std::optional<int> to;
@@ -88,6 +112,8 @@ private:
     int m_playTo = 0;
     bool m_fromPending = false;
     bool m_toPending = false;
+    double m_speed = 1.0;
+    std::optional<LoopRange> m_loop;
 };
 
 // The error text of Play, Stop, Seek and Length without an open file.

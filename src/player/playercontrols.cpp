@@ -101,6 +101,12 @@ void PlayerControls::listModeTick(int width, qint64 total)
 
 void PlayerControls::singleFileTick()
 {
+    // A repeat segment loops in the device itself, at the exact sample: the tick only brings
+    // playing into the segment when it is outside.
+    if (m_device.PlayTo() > 0 && m_device.PlayFrom() < m_device.PlayTo())
+        m_device.setLoop(m_device.PlayFrom(), m_device.PlayTo());
+    else
+        m_device.clearLoop();
     m_bar.setThumb(m_device.Position() / 1000);
     m_view.setPositionText(positionText(m_device.Position(), m_player.TotalLength()));
     if (m_device.PlayTo() > 0
@@ -201,6 +207,7 @@ void PlayerControls::SpeedButton11Click()
     m_player.setSelEnd(0);
     m_device.setPlayFrom(0);
     m_device.setPlayTo(0);
+    m_device.clearLoop();
     m_view.setSegmentText(segmentText(0, 0));
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/ecolvarerror.h"
 #include "player/mp3infotag.h"
+#include "player/playbackstream.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>
@@ -19,6 +20,7 @@
 #include <algorithm>
 #include <atomic>
 #include <limits>
+#include <deque>
 #include <optional>
 #include <vector>
 
@@ -32,6 +34,10 @@ namespace {
 constexpr qint64 bytesPerSample = 2;
 // The silent output keeps this much audio "in its buffer", as a sound card would.
 constexpr qint64 silentBufferMs = 100;
+// The period in which a sink takes audio from its stream.
+constexpr qint64 sinkPeriodMs = 20;
+// How long a stopped sink is kept before it is destroyed.
+constexpr int parkedSinkMs = 1'000;
 
 QString openErrorText(const QString& path, const QString& reason, const QString& decoderText)
 {
@@ -102,88 +108,37 @@ bool isMp3(const SF_INFO& info)
 } // namespace
 
 // The open file: the decoder's handle, its format and the exact length in frames.
-struct SndFileMediaDevice::Decoder {
+struct SndFileMediaDevice::Decoder : FrameReader {
     SNDFILE* file = nullptr;
     SF_INFO info {};
     qint64 frames = 0;
     // The frame the next read returns; -1 after a failed seek.
     qint64 at = 0;
 
-    ~Decoder()
+    Decoder() = default;
+    Decoder(const Decoder&) = delete;
+    Decoder& operator=(const Decoder&) = delete;
+    ~Decoder() override
     {
         if (file)
             sf_close(file);
     }
     qint64 bytesPerFrame() const { return bytesPerSample * info.channels; }
-    bool seek(qint64 frame)
+    bool seekFrame(qint64 frame) override
     {
         if (frame == at)
             return true;
         at = sf_seek(file, frame, SEEK_SET) == frame ? frame : -1;
         return at == frame;
     }
-};
-
-// The audio of one play, from a start frame up to an end frame, read by the output in pull mode.
-// The output may ask atEnd() from its own thread: the counters are atomic.
-class DecoderStream : public QIODevice {
-public:
-    DecoderStream(SNDFILE* file, qint64 bytesPerFrame, qint64& decoderAt, qint64 from, qint64 end)
-        : m_file(file), m_bytesPerFrame(bytesPerFrame), m_decoderAt(decoderAt), m_from(from),
-          m_end(end), m_position(from), m_finished(from >= end)
+    qint64 readFrames(qint16* data, qint64 count) override
     {
-        m_clock.start();
-    }
-
-    bool isSequential() const override { return true; }
-    bool atEnd() const override { return m_finished; }
-    qint64 bytesAvailable() const override
-    {
-        return (m_finished ? 0 : (m_end - m_position) * m_bytesPerFrame)
-            + QIODevice::bytesAvailable();
-    }
-
-    qint64 from() const { return m_from; }
-    qint64 end() const { return m_end; }
-    // The frame after the last one handed out.
-    qint64 position() const { return m_position; }
-    // True once everything up to the end frame, or up to where the file really ends, is handed
-    // out.
-    bool finished() const { return m_finished; }
-    qint64 msToFirstData() const { return m_msToFirstData; }
-
-protected:
-    qint64 readData(char* data, qint64 maxSize) override
-    {
-        if (m_finished)
+        if (at < 0)
             return 0;
-        const qint64 wanted = std::min(maxSize / m_bytesPerFrame, m_end - m_position);
-        if (wanted <= 0)
-            return 0;
-        const sf_count_t got = sf_readf_short(m_file, reinterpret_cast<short*>(data), wanted);
-        if (got > 0) {
-            m_position += got;
-            m_decoderAt = m_position;
-            if (m_msToFirstData < 0)
-                m_msToFirstData = m_clock.elapsed();
-        }
-        // A short read is the real end of the file (a truncated MP3 announces more frames).
-        if (got < wanted || m_position >= m_end)
-            m_finished = true;
-        return std::max<sf_count_t>(got, 0) * m_bytesPerFrame;
+        const sf_count_t got = std::max<sf_count_t>(sf_readf_short(file, data, count), 0);
+        at += got;
+        return got;
     }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    SNDFILE* m_file;
-    qint64 m_bytesPerFrame;
-    qint64& m_decoderAt;
-    qint64 m_from;
-    qint64 m_end;
-    std::atomic<qint64> m_position;
-    std::atomic<bool> m_finished;
-    std::atomic<qint64> m_msToFirstData = -1;
-    QElapsedTimer m_clock;
 };
 
 // Where the audio of a play goes: how much of what it took is not audible yet.
@@ -191,44 +146,124 @@ class PcmOutput {
 public:
     virtual ~PcmOutput() = default;
     virtual qint64 bufferedFrames() const = 0;
+    // How many of the `handedOut` frames are audible by now.
+    virtual qint64 playedFrames(qint64 handedOut) const
+    {
+        return std::max<qint64>(handedOut - bufferedFrames(), 0);
+    }
     // True when the output stopped by itself with an error (the sound server went away).
     virtual bool failed() const = 0;
     // A linear factor, 0 to 1; the silent output has nothing to make louder.
     virtual void setVolume(float /*level*/) { }
 };
 
+// Stopped sinks, kept a while before they are destroyed: the audio system's own thread may still
+// reach a sink shortly after it stopped, and destroying a sink runs the event loop (so never
+// inside a device operation). A sink is taken off the list before it is deleted, so whatever
+// that event loop runs finds the list whole.
+class SinkParking {
+public:
+    SinkParking()
+    {
+        m_reaper.setInterval(parkedSinkMs / 2);
+        QObject::connect(&m_reaper, &QTimer::timeout, [this] { release(false); });
+    }
+    ~SinkParking()
+    {
+        m_reaper.stop();
+        release(true);
+    }
+    SinkParking(const SinkParking&) = delete;
+    SinkParking& operator=(const SinkParking&) = delete;
+
+    void park(QAudioSink* sink)
+    {
+        QElapsedTimer since;
+        since.start();
+        m_parked.push_back({ sink, since });
+        m_reaper.start();
+    }
+
+private:
+    void release(bool all)
+    {
+        while (!m_parked.empty() && (all || m_parked.front().since.hasExpired(parkedSinkMs))) {
+            QAudioSink* sink = m_parked.front().sink;
+            m_parked.pop_front();
+            delete sink;
+        }
+        if (m_parked.empty())
+            m_reaper.stop();
+    }
+
+    struct Parked {
+        QAudioSink* sink;
+        QElapsedTimer since;
+    };
+    std::deque<Parked> m_parked;
+    QTimer m_reaper;
+};
+
 // A QAudioSink pulling from the stream; a new one for every play (a stopped sink that is started
-// again often never plays).
+// again often never plays). Stopped, it goes to the parking.
 class SinkOutput : public PcmOutput {
 public:
-    SinkOutput(const QAudioDevice& device, const QAudioFormat& format)
-        : m_sink(device, format), m_bytesPerFrame(format.bytesPerFrame())
+    SinkOutput(const QAudioDevice& device, const QAudioFormat& format, SinkParking& parking)
+        : m_sink(new QAudioSink(device, format)), m_parking(parking),
+          m_bytesPerFrame(format.bytesPerFrame()), m_rate(format.sampleRate())
     {
-        m_sink.setBufferSize(format.bytesForDuration(150'000));
+        m_sink->setBufferSize(format.bytesForDuration(150'000));
     }
-    ~SinkOutput() override { m_sink.stop(); }
+    ~SinkOutput() override
+    {
+        // Stopping closes the sound server's stream: the sink reads no more from the stream.
+        m_sink->stop();
+        m_parking.park(m_sink);
+    }
+    SinkOutput(const SinkOutput&) = delete;
+    SinkOutput& operator=(const SinkOutput&) = delete;
 
     // Starts pulling; false when the sink refused to start.
     bool start(QIODevice* stream)
     {
-        m_sink.start(stream);
+        m_sink->start(stream);
         return !failed();
     }
     qint64 bufferedFrames() const override
     {
-        if (m_sink.state() == QAudio::StoppedState)
+        if (m_sink->state() == QAudio::StoppedState)
             return 0;
-        return std::max<qint64>(m_sink.bufferSize() - m_sink.bytesFree(), 0) / m_bytesPerFrame;
+        return std::max<qint64>(m_sink->bufferSize() - m_sink->bytesFree(), 0) / m_bytesPerFrame;
     }
     bool failed() const override
     {
-        return m_sink.state() == QAudio::StoppedState && m_sink.error() != QAudio::NoError;
+        return m_sink->state() == QAudio::StoppedState && m_sink->error() != QAudio::NoError;
     }
-    void setVolume(float level) override { m_sink.setVolume(level); }
+    // The sink's count moves in steps of its 20 ms period (30 ms of the file at 1.5x): between
+    // steps the sound goes on, so the count is carried forward on the clock, by one period at
+    // most and never back.
+    qint64 playedFrames(qint64 handedOut) const override
+    {
+        const qint64 counted = PcmOutput::playedFrames(handedOut);
+        if (counted != m_counted) {
+            m_counted = counted;
+            m_sinceCounted.start();
+        }
+        const qint64 carried
+            = std::min(m_sinceCounted.elapsed() * m_rate / 1000, m_rate * sinkPeriodMs / 1000);
+        m_played = std::max(m_played, std::min(counted + carried, handedOut));
+        return m_played;
+    }
+    void setVolume(float level) override { m_sink->setVolume(level); }
 
 private:
-    QAudioSink m_sink;
+    QAudioSink* m_sink;
+    SinkParking& m_parking;
     qint64 m_bytesPerFrame;
+    qint64 m_rate;
+    mutable qint64 m_counted = -1;
+    mutable QElapsedTimer m_sinceCounted;
+    mutable qint64 m_played = 0;
 };
 
 // Consumes the stream on a real-time clock, keeping a little ahead of it as a sound card would.
@@ -247,16 +282,16 @@ public:
 
     qint64 bufferedFrames() const override
     {
-        return std::max<qint64>(m_delivered - playedFrames(), 0);
+        return std::max<qint64>(m_delivered - elapsedFrames(), 0);
     }
     bool failed() const override { return false; }
 
 private:
-    qint64 playedFrames() const { return m_clock.nsecsElapsed() * m_rate / 1'000'000'000; }
+    qint64 elapsedFrames() const { return m_clock.nsecsElapsed() * m_rate / 1'000'000'000; }
 
     void pull()
     {
-        const qint64 target = playedFrames() + silentBufferMs * m_rate / 1000;
+        const qint64 target = elapsedFrames() + silentBufferMs * m_rate / 1000;
         while (m_delivered < target) {
             const qint64 frames = std::min<qint64>(target - m_delivered, 4096);
             m_scratch.resize(static_cast<std::size_t>(frames * m_bytesPerFrame));
@@ -277,7 +312,7 @@ private:
 };
 
 SndFileMediaDevice::SndFileMediaDevice(Output output, QObject* parent)
-    : QObject(parent), m_output(output)
+    : QObject(parent), m_output(output), m_parking(std::make_unique<SinkParking>())
 {
     m_poll.setInterval(20);
     connect(&m_poll, &QTimer::timeout, this, &SndFileMediaDevice::update);
@@ -286,6 +321,9 @@ SndFileMediaDevice::SndFileMediaDevice(Output output, QObject* parent)
 SndFileMediaDevice::~SndFileMediaDevice()
 {
     Close();
+    // The parked sinks go now, while the device is still whole (destroying a sink runs the
+    // event loop).
+    m_parking.reset();
 }
 
 void SndFileMediaDevice::requireOpen() const
@@ -297,6 +335,7 @@ void SndFileMediaDevice::requireOpen() const
 void SndFileMediaDevice::Open()
 {
     Close();
+    clearLoop();
     const QString path = FileName();
     auto decoder = std::make_unique<Decoder>();
     decoder->file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &decoder->info);
@@ -377,7 +416,7 @@ void SndFileMediaDevice::Seek(int ms)
     stopOutput();
     m_positionFrame = msToFrame(ms);
     // The first seek far into an MP3 can take a while: done here, so that Play starts at once.
-    m_decoder->seek(m_positionFrame);
+    m_decoder->seekFrame(m_positionFrame);
 }
 
 int SndFileMediaDevice::Length()
@@ -434,9 +473,9 @@ void SndFileMediaDevice::startOutput(qint64 fromFrame, qint64 endFrame, Output o
     const qint64 bytesPerFrame = m_decoder->bytesPerFrame();
     const auto openStream = [&] {
         // A seek that fails (past the real end of a truncated file) leaves nothing to play.
-        const qint64 end = m_decoder->seek(fromFrame) ? endFrame : fromFrame;
-        m_stream = std::make_unique<DecoderStream>(
-            m_decoder->file, bytesPerFrame, m_decoder->at, fromFrame, end);
+        const qint64 end = m_decoder->seekFrame(fromFrame) ? endFrame : fromFrame;
+        m_stream = std::make_unique<PlaybackStream>(
+            *m_decoder, info.channels, info.samplerate, fromFrame, end, speed(), loopFrames());
         // Unbuffered: Qt's read-ahead would hide how much the output really took.
         m_stream->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     };
@@ -450,7 +489,7 @@ void SndFileMediaDevice::startOutput(qint64 fromFrame, qint64 endFrame, Output o
         format.setChannelConfig(QAudioFormat::defaultChannelConfigForChannelCount(info.channels));
         const QAudioDevice device = QMediaDevices::defaultAudioOutput();
         if (!device.isNull() && device.isFormatSupported(format)) {
-            auto sink = std::make_unique<SinkOutput>(device, format);
+            auto sink = std::make_unique<SinkOutput>(device, format, *m_parking);
             sink->setVolume(m_volume);
             if (sink->start(m_stream.get()))
                 m_pcm = std::move(sink);
@@ -481,7 +520,7 @@ void SndFileMediaDevice::update()
         return;
     }
     if (m_stream->finished() && m_pcm->bufferedFrames() == 0) {
-        m_positionFrame = m_stream->position();
+        m_positionFrame = m_stream->sourceEnd();
         // Decoding stopped short of the end point: the file (a truncated MP3) really ends here.
         if (m_positionFrame < m_stream->end())
             m_decoder->frames = m_positionFrame;
@@ -491,8 +530,30 @@ void SndFileMediaDevice::update()
 
 qint64 SndFileMediaDevice::audibleFrame() const
 {
-    return std::clamp(
-        m_stream->position() - m_pcm->bufferedFrames(), m_stream->from(), m_stream->position());
+    const qint64 played = m_pcm->playedFrames(m_stream->framesOut());
+    return std::clamp<qint64>(m_stream->sourceFrameAt(played), 0, m_decoder->frames);
+}
+
+std::optional<FrameRange> SndFileMediaDevice::loopFrames() const
+{
+    if (!loop() || !m_decoder)
+        return std::nullopt;
+    const FrameRange range { msToFrame(loop()->fromMs), msToFrame(loop()->toMs) };
+    if (range.from >= range.to)
+        return std::nullopt;
+    return range;
+}
+
+void SndFileMediaDevice::speedChanged()
+{
+    if (m_playing)
+        m_stream->setSpeed(speed());
+}
+
+void SndFileMediaDevice::loopChanged()
+{
+    if (m_playing)
+        m_stream->setLoop(loopFrames());
 }
 
 qint64 SndFileMediaDevice::msToFrame(int ms) const

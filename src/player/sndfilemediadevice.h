@@ -9,8 +9,10 @@
 
 namespace ecolvar {
 
-class DecoderStream;
+struct FrameRange;
 class PcmOutput;
+class PlaybackStream;
+class SinkParking;
 
 // The media device on libsndfile (MP3 through libmpg123, WAV of any common sample format) and a
 // QAudioSink. The decoder streams the file a few milliseconds at a time; the whole file is never
@@ -44,6 +46,10 @@ public:
     qint64 msToFirstAudio() const;
     bool playsSilently() const;
 
+protected:
+    void speedChanged() override;
+    void loopChanged() override;
+
 private:
     struct Decoder;
 
@@ -54,12 +60,14 @@ private:
     // the mode turns to stopped with the position on the end frame.
     void update();
     qint64 audibleFrame() const;
+    std::optional<FrameRange> loopFrames() const;
     qint64 msToFrame(int ms) const;
     int frameToMs(qint64 frame) const;
 
     Output m_output;
+    std::unique_ptr<SinkParking> m_parking;
     std::unique_ptr<Decoder> m_decoder;
-    std::unique_ptr<DecoderStream> m_stream;
+    std::unique_ptr<PlaybackStream> m_stream;
     std::unique_ptr<PcmOutput> m_pcm;
     QTimer m_poll;
     qint64 m_positionFrame = 0;

@@ -45,5 +45,46 @@ TEST(FakeMediaDevice, KeepsTheDeviceContract)
     EXPECT_EQ(device.Mode(), ModePlaying);
 }
 
+// Speed and loop as the real device keeps them: positions in the file's time, the speed
+// stepped and clamped and kept across files, a loop that wraps at its end and goes with the file.
+TEST(FakeMediaDevice, HonoursSpeedAndLoop)
+{
+    test::FakeMediaDevice device;
+    device.addFile(u"/a.mp3"_s, 10'000);
+    device.addFile(u"/b.mp3"_s, 5'000);
+    device.setFileName(u"/a.mp3"_s);
+    device.Open();
+    device.setSpeed(1.46);
+    EXPECT_DOUBLE_EQ(device.speed(), 1.5);
+    device.setSpeed(9.0);
+    EXPECT_DOUBLE_EQ(device.speed(), MediaDevice::maxSpeed);
+    device.setSpeed(0.5);
+    device.Seek(1'000);
+    device.Play();
+    device.advance(400);
+    EXPECT_EQ(device.Position(), 1'200);
+
+    device.setSpeed(2.0);
+    device.setLoop(1'500, 2'000);
+    device.advance(550); // 1 200 + 1 100 is past the end: 300 into the loop
+    EXPECT_EQ(device.Position(), 1'800);
+    device.advance(10'000);
+    EXPECT_EQ(device.Mode(), ModePlaying);
+    EXPECT_GE(device.Position(), 1'500);
+    EXPECT_LT(device.Position(), 2'000);
+
+    device.setLoop(3'000, 3'000); // empty: no loop
+    EXPECT_FALSE(device.loop());
+    device.setLoop(1'500, 2'000);
+    device.setFileName(u"/b.mp3"_s);
+    device.Open();
+    EXPECT_FALSE(device.loop());
+    EXPECT_DOUBLE_EQ(device.speed(), 2.0);
+    device.Play();
+    device.advance(3'000);
+    EXPECT_EQ(device.Mode(), ModeStopped);
+    EXPECT_EQ(device.Position(), 5'000);
+}
+
 } // namespace
 } // namespace ecolvar

@@ -347,6 +347,103 @@ TEST(SndFileMediaDevice, SilentOutputPlaysARangeForItsWholeLength)
     }
 }
 
+// Away from 1.0 every position stays in the file's time: after a seek it moves at the speed
+// against the wall clock, and a range ends after its length divided by the speed with the
+// position on its end point.
+TEST(SndFileMediaDevice, SpeedKeepsPositionsInTheFilesTime)
+{
+    for (const double speed : { 0.5, 2.0 }) {
+        SCOPED_TRACE(speed);
+        auto device = openDevice(u"tone.wav"_s);
+        device->setSpeed(speed);
+        device->Seek(500);
+        QElapsedTimer clock;
+        clock.start(); // the silent output's clock starts inside Play
+        device->Play();
+        QTest::qWait(300);
+        // With the wall clock at the speed, in the file's time: never ahead, and behind only as
+        // far as a loaded machine's late timer lets the silent output fall.
+        const double expected = 500 + double(clock.elapsed()) * speed;
+        EXPECT_LE(device->Position(), expected + 25 * speed + 30);
+        EXPECT_GE(device->Position(), expected - 120);
+        device->Stop();
+        const int stopped = device->Position();
+        QTest::qWait(50);
+        EXPECT_EQ(device->Position(), stopped);
+
+        device->setPlayFrom(1'000);
+        device->setPlayTo(1'600);
+        clock.start();
+        device->Play();
+        ASSERT_TRUE(waitUntilStopped(*device));
+        // A loaded machine may take longer, never shorter.
+        EXPECT_GE(clock.elapsed(), 600 / speed - 40);
+        EXPECT_LE(clock.elapsed(), 600 / speed + 150);
+        EXPECT_EQ(device->Position(), 1'600);
+        EXPECT_DOUBLE_EQ(device->speed(), speed); // holds across plays
+    }
+}
+
+// A change of speed while playing takes effect at once and the position runs on from where it
+// was, without a jump.
+TEST(SndFileMediaDevice, SpeedChangeWhilePlayingNeitherJumpsNorStalls)
+{
+    auto device = openDevice(u"tone.wav"_s);
+    device->Play();
+    QTest::qWait(200);
+    device->setSpeed(2.0);
+    QElapsedTimer clock;
+    clock.start();
+    const int atChange = device->Position();
+    int last = atChange;
+    qint64 lastTime = 0;
+    while (clock.elapsed() < 400) {
+        QTest::qWait(5);
+        const int now = device->Position();
+        const qint64 time = clock.elapsed();
+        // Between two readings the position moves on at most at twice the wall clock.
+        EXPECT_GE(now, last);
+        EXPECT_LE(now - last, 2 * (time - lastTime) + 50);
+        last = now;
+        lastTime = time;
+    }
+    // At 2.0 once the output's buffer and the stretcher's delay have played at 1.0.
+    EXPECT_GE(last - atChange, 2 * lastTime - 200);
+    EXPECT_EQ(device->Mode(), ModePlaying);
+}
+
+// A loop inside the file repeats without end at any speed: the position never passes the loop's
+// end, it comes back to the start again and again, and once the loop is cleared playback runs
+// on to the end of the file.
+TEST(SndFileMediaDevice, LoopsInsideTheFile)
+{
+    for (const double speed : { 1.0, 1.5 }) {
+        SCOPED_TRACE(speed);
+        auto device = openDevice(u"lame.mp3"_s);
+        device->setSpeed(speed);
+        device->setLoop(600, 900);
+        device->Seek(500);
+        device->Play();
+        QElapsedTimer clock;
+        clock.start();
+        int last = device->Position();
+        int wraps = 0;
+        while (clock.elapsed() < 1'500) {
+            QTest::qWait(5);
+            const int now = device->Position();
+            ASSERT_LT(now, 900);
+            ASSERT_GE(now, 500);
+            ASSERT_EQ(device->Mode(), ModePlaying);
+            wraps += now < last - 150 ? 1 : 0;
+            last = now;
+        }
+        EXPECT_GE(wraps, int(1.5 * speed / 0.3) - 2);
+        device->clearLoop();
+        ASSERT_TRUE(waitUntilStopped(*device));
+        EXPECT_EQ(device->Position(), 2'000);
+    }
+}
+
 // Without a sound server the speakers' device plays silently, with the same positions and end.
 // ctest runs this with the server out of reach (player_without_sound_server).
 TEST(SndFileMediaDevice, PlaysSilentlyWithoutASoundServer)

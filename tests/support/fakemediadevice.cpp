@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -29,6 +30,7 @@ void FakeMediaDevice::requireOpen() const
 void FakeMediaDevice::Open()
 {
     Close();
+    clearLoop();
     m_calls.append(u"Open "_s + QFileInfo(FileName()).fileName());
     if (m_broken.contains(FileName()))
         throw EcolvarError(m_broken.value(FileName()));
@@ -107,7 +109,12 @@ void FakeMediaDevice::advance(int ms)
 {
     if (m_mode != ModePlaying)
         return;
-    m_position += ms;
+    const int before = m_position;
+    m_position += static_cast<int>(std::lround(ms * speed()));
+    if (loop() && before < loop()->toMs && m_position >= loop()->toMs && loop()->toMs <= m_end) {
+        const int length = loop()->toMs - loop()->fromMs;
+        m_position = loop()->fromMs + (m_position - loop()->toMs) % length;
+    }
     if (m_position >= m_end) {
         m_position = m_end;
         m_mode = ModeStopped;

@@ -26,8 +26,9 @@ public:
     int Mode() override;
     void setVolume(float level) override { m_volume = level; }
 
-    // Lets ms milliseconds of playback pass: the position moves on, and playing stops at the end
-    // point (or the end of the file) with the position there.
+    // Lets ms milliseconds of playback pass: the position moves on at the speed, continues at
+    // the loop's start when it reaches the loop's end, and playing stops at the end point (or
+    // the end of the file) with the position there.
     void advance(int ms);
 
     bool isOpen() const { return m_open; }

@@ -1,0 +1,137 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QIODevice>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace RubberBand {
+class RubberBandStretcher;
+}
+
+namespace ecolvar {
+
+// Where a playback stream reads its audio: 16-bit interleaved frames of an open file.
+class FrameReader {
+public:
+    virtual ~FrameReader() = default;
+    // Moves to `frame`; false when the source cannot go there.
+    virtual bool seekFrame(qint64 frame) = 0;
+    // Reads up to `frames` frames from the current frame; fewer only at the real end.
+    virtual qint64 readFrames(qint16* data, qint64 frames) = 0;
+};
+
+// A range of source frames, `from` included, `to` excluded.
+struct FrameRange {
+    qint64 from = 0;
+    qint64 to = 0;
+};
+
+// The two engines of the time stretcher: R2 ("faster") and R3 ("finer").
+enum class StretchEngine { Faster, Finer };
+
+// The engine new streams use; the default is the one measured best for speech on this machine.
+StretchEngine stretchEngine();
+void setStretchEngine(StretchEngine engine);
+
+// The audio of one play, from a start frame up to an end frame, read by an output in pull mode
+// as 16-bit interleaved frames.
+//
+// - Speed: at 1.0 the source frames pass untouched; at any other speed a real-time time
+//   stretcher changes the tempo and keeps the pitch. The stretcher starts when the speed first
+//   leaves 1.0 and then stays for the rest of the play, so a change while playing never breaks
+//   the sound.
+// - Loop: while a loop is set and the reading is before its end, reaching the end continues at
+//   its start, sample-exact; the last few milliseconds before the end are crossfaded with those
+//   before the start, so the seam does not click and no sample after the end is ever played.
+//
+// Every output frame maps back to the source frame it plays (sourceFrameAt), whatever the speed
+// changes and loop passes in between. Used on one thread (an output of Qt 6.4 reads on the
+// thread that owns it); the output may ask atEnd() from its own thread, which reads a constant.
+class PlaybackStream : public QIODevice {
+public:
+    PlaybackStream(FrameReader& reader, int channels, int sampleRate, qint64 from, qint64 end,
+        double speed, std::optional<FrameRange> loop);
+    ~PlaybackStream() override;
+
+    bool isSequential() const override { return true; }
+    // Never "at the end" to the output: a sink whose source is at its end asks the sound server
+    // to drain, and Qt 6.4 delivers the drain's completion to the sink even after it has been
+    // destroyed. The device finds the end itself (finished() and nothing buffered).
+    bool atEnd() const override { return false; }
+    qint64 bytesAvailable() const override;
+
+    void setSpeed(double speed);
+    void setLoop(std::optional<FrameRange> loop);
+
+    qint64 from() const { return m_from; }
+    qint64 end() const { return m_end; }
+    // Output frames handed out so far.
+    qint64 framesOut() const { return m_framesOut; }
+    // The source frame that output frame `outputFrame` plays (0 is the first handed out).
+    qint64 sourceFrameAt(qint64 outputFrame) const;
+    // True once everything up to the end frame, or up to where the file really ends, is handed
+    // out; sourceEnd() is then the frame where reading stopped.
+    bool finished() const { return m_finished; }
+    qint64 sourceEnd() const { return m_cursor; }
+    bool stretching() const { return m_stretcher != nullptr; }
+    qint64 msToFirstData() const { return m_msToFirstData; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override;
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    struct RateMark {
+        qint64 output; // from this output frame on
+        double unwrapped; // the unwrapped source frame it plays
+        double speed;
+    };
+    struct Jump {
+        qint64 unwrapped; // from this unwrapped frame on
+        qint64 source; // the source frame it is
+    };
+
+    // Source frames in reading order, the loop applied; 0 once the source is done.
+    qint64 readSource(qint16* out, qint64 frames);
+    void buildSeam(qint64 fade);
+    qint64 readStretched(qint16* out, qint64 frames);
+    void startStretcher();
+    void remember(const qint16* frames, qint64 count);
+    double unwrappedAt(qint64 outputFrame) const;
+    // The output frame after the one that plays the last source frame read.
+    qint64 outputEnd() const;
+
+    FrameReader& m_reader;
+    int m_channels;
+    int m_rate;
+    qint64 m_from;
+    qint64 m_end;
+    double m_speed;
+    std::optional<FrameRange> m_loop;
+    qint64 m_fadeFrames;
+
+    qint64 m_cursor; // the next source frame to read
+    qint64 m_fed = 0; // source frames read so far, loop passes unwrapped
+    bool m_sourceDone = false;
+    bool m_finished = false;
+    qint64 m_framesOut = 0;
+    std::vector<qint16> m_seam; // the crossfaded frames at a loop's end
+    std::size_t m_seamAt = 0;
+    std::vector<qint16> m_history; // the last source frames read, to prime the stretcher
+    std::vector<RateMark> m_rates;
+    std::vector<Jump> m_jumps;
+
+    std::unique_ptr<RubberBand::RubberBandStretcher> m_stretcher;
+    qint64 m_delayToDrop = 0;
+    bool m_flushed = false;
+    std::vector<qint16> m_block;
+    std::vector<std::vector<float>> m_planar;
+
+    QElapsedTimer m_clock;
+    qint64 m_msToFirstData = -1;
+};
+
+} // namespace ecolvar
