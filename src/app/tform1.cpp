@@ -9,6 +9,7 @@
 #include "player/playercontrols.h"
 #include "player/playerview.h"
 #include "player/playerwidgets.h"
+#include "player/speedcontrol.h"
 #include "player/tmp3player.h"
 #include "player/tsegmenttrackbar.h"
 #include "player/volumeslider.h"
@@ -316,6 +317,11 @@ void TForm1::buildPracticeMenu()
     actStopDrill->setEnabled(false);
     actDrillSettings = item(
         u"actDrillSettings"_s, u"逐句复读设置…"_s, QKeySequence(), [this] { editDrillSettings(); });
+    menuPractice->addSeparator();
+    actSlower = item(u"actSlower"_s, u"减速"_s, Qt::Key_F10, [this] { Speed->slower(); });
+    actFaster = item(u"actFaster"_s, u"加速"_s, Qt::Key_F11, [this] { Speed->faster(); });
+    actNormalSpeed
+        = item(u"actNormalSpeed"_s, u"正常速度"_s, Qt::Key_F12, [this] { Speed->normal(); });
 }
 
 void TForm1::Timer2Timer()
@@ -448,6 +454,8 @@ void TForm1::practiceDocumentOpened(const QString& docName)
     const auto point = Practice->documentOpened(
         docName, audio, int(std::min<qint64>(total, std::numeric_limits<int>::max())));
     actStopDrill->setEnabled(false);
+    if (point)
+        Speed->setSpeed(point->speed);
     if (!point || point->positionMs <= 0 || point->positionMs >= total)
         return;
     if (Mp3Player->ListMode()) {
@@ -468,7 +476,7 @@ void TForm1::rememberDocument()
         return;
     // A failure here was reported when the database failed to open; leaving never fails.
     try {
-        Practice->documentLeft(docName, currentPositionMs(), 1.0);
+        Practice->documentLeft(docName, currentPositionMs(), Speed->speed());
     } catch (const EcolvarError&) {
     }
 }
@@ -778,6 +786,9 @@ QWidget* TForm1::buildCentrePanel()
     transport->setContentsMargins(0, 0, 0, 0);
     transport->setSpacing(0);
     transport->addWidget(buildTransportRow(), 1);
+    Speed = new SpeedControl(*MediaPlayer1, Panel2);
+    Speed->setFixedHeight(21);
+    transport->addWidget(Speed);
     Volume = new VolumeSlider(*MediaPlayer1, Panel2);
     Volume->setFixedHeight(21);
     transport->addWidget(Volume);

@@ -49,6 +49,7 @@ class TRichTextEdit;
 class TranscriptEditor;
 class TranscriptPanes;
 class TSegmentTrackBar;
+class SpeedControl;
 class VolumeSlider;
 
 // The two media devices of the window: the one that plays the timeline, and the one that only
@@ -157,6 +158,7 @@ public:
     PlayerControls* Player = nullptr;
     // The volume of MediaPlayer1, at the right of the transport row.
     VolumeSlider* Volume = nullptr;
+    SpeedControl* Speed = nullptr;
 
     // Sentence by sentence: marks, the drill and resume points; the drill's label sits on the
     // status line.
@@ -179,6 +181,9 @@ public:
     QAction* actDrill = nullptr; // F9
     QAction* actStopDrill = nullptr; // Esc
     QAction* actDrillSettings = nullptr;
+    QAction* actSlower = nullptr;
+    QAction* actFaster = nullptr;
+    QAction* actNormalSpeed = nullptr;
     QMenu* menuHelp = nullptr;
     QAction* N13 = nullptr; // 帮助(&P)
 

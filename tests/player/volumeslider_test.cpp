@@ -1,3 +1,4 @@
+#include "player/speedcontrol.h"
 #include "player/volumeslider.h"
 
 #include "fakemediadevice.h"
@@ -35,6 +36,36 @@ TEST(VolumeSlider, StartsFullMovesTheDeviceAndIsRememberedForTheNextRun)
     VolumeSlider again(next);
     EXPECT_EQ(again.percent(), 35);
     EXPECT_FLOAT_EQ(next.volume(), deviceLevel(35));
+}
+
+} // namespace
+} // namespace ecolvar::test
+
+namespace ecolvar::test {
+namespace {
+
+TEST(SpeedControl, StepsWithinItsRangeMovesTheDeviceAndIsRememberedForTheNextRun)
+{
+    QFile::remove(VolumeSlider::settingsFile());
+    FakeMediaDevice device;
+    {
+        SpeedControl control(device);
+        EXPECT_DOUBLE_EQ(control.speed(), 1.0);
+        for (int i = 0; i < 8; ++i)
+            control.slower();
+        EXPECT_DOUBLE_EQ(control.speed(), 0.5);
+        EXPECT_DOUBLE_EQ(device.speed(), 0.5);
+        control.normal();
+        for (int i = 0; i < 20; ++i)
+            control.faster();
+        EXPECT_DOUBLE_EQ(device.speed(), 2.0);
+        control.setSpeed(0.7);
+        EXPECT_DOUBLE_EQ(device.speed(), 0.7);
+    }
+    FakeMediaDevice next;
+    SpeedControl again(next);
+    EXPECT_DOUBLE_EQ(again.speed(), 0.7);
+    EXPECT_DOUBLE_EQ(next.speed(), 0.7);
 }
 
 } // namespace
