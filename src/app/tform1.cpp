@@ -826,8 +826,10 @@ QFrame* TForm1::buildTransportRow()
     maroon.setColor(QPalette::WindowText, QColor(0x80, 0, 0));
     Label7->setPalette(maroon);
 
-    // Label6 stays at the right end of the row.
+    // Label6 stays at the right end of the row; the row keeps room for it beside Label7, so the
+    // speed and volume controls after the row never cover it.
     Label6 = named(new QLabel(Panel5), u"Label6"_s);
+    Panel5->setMinimumWidth(Label7->geometry().right() + 1 + label6Width);
     Label6->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Panel5->installEventFilter(this);
     return Panel5;
