@@ -74,6 +74,7 @@ void PlayerControls::listModeTick(int width, qint64 total)
     // Past the repeat segment (or before it): back to its start.
     const int selStart = m_player.SelStart();
     const int selEnd = m_player.SelEnd();
+    loopInsideCurrentFile(selStart >= 0 && selEnd > 0);
     bool repeat = false;
     if (selStart >= 0 && selEnd > 0 && (m_bar.thumb() < selStart || m_bar.thumb() > selEnd)) {
         if (m_device.Mode() == ModePlaying)
@@ -85,10 +86,11 @@ void PlayerControls::listModeTick(int width, qint64 total)
     if (m_device.Mode() != ModeStopped)
         return;
     m_view.setTickEnabled(false);
+    const bool resume = std::exchange(m_resumeFromThumb, false);
     if (repeat) {
         // The segment plays again from its start point exactly.
         m_player.PlayFromPoint(std::clamp<qint64>(SegStartMs, 0, total));
-    } else if (std::exchange(m_resumeFromThumb, false)) {
+    } else if (resume) {
         // Stopped by the learner, and the end point set since: on from the thumb.
         m_player.PlayFromBar();
     } else if (m_player.CurFileIndex() + 1 < m_player.FileList().size()) {
@@ -97,6 +99,23 @@ void PlayerControls::listModeTick(int width, qint64 total)
             m_player.CurFileStart() + m_player.SegLengths().at(m_player.CurFileIndex()));
     }
     // Otherwise the timeline has ended: the thumb stays at the right end and the tick off.
+}
+
+// A repeat segment that lies inside the file being played loops in the device itself, at the
+// exact sample; one that spans files is brought back by the tick.
+void PlayerControls::loopInsideCurrentFile(bool segmentSet)
+{
+    const qsizetype index = m_player.CurFileIndex();
+    if (!segmentSet || index >= m_player.SegLengths().size()) {
+        m_device.clearLoop();
+        return;
+    }
+    const qint64 fileStart = m_player.CurFileStart();
+    const qint64 fileEnd = fileStart + m_player.SegLengths().at(index);
+    if (SegStartMs >= fileStart && SegEndMs <= fileEnd && SegStartMs < SegEndMs)
+        m_device.setLoop(int(SegStartMs - fileStart), int(SegEndMs - fileStart));
+    else
+        m_device.clearLoop();
 }
 
 void PlayerControls::singleFileTick()

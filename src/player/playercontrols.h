@@ -54,6 +54,7 @@ public:
 private:
     void listModeTick(int width, qint64 total);
     void singleFileTick();
+    void loopInsideCurrentFile(bool segmentSet);
     // Bar units and milliseconds in list mode; false on an empty timeline or a bar of width 0.
     bool listScale(int& width, qint64& total) const;
     // SegStartMs and SegEndMs from the player's band, then Label6 from them.

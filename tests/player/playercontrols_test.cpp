@@ -75,25 +75,41 @@ TEST_F(PlayerControlsTest, AFileEndingOnTheBarsLastUnitStillMovesOnToTheNext)
 
 class ListRepeatTest : public PlayerControlsTest { };
 
-TEST_F(ListRepeatTest, PlaybackReturnsToTheSegmentStartAfterPassingItsEnd)
+TEST_F(ListRepeatTest, ASegmentAcrossTwoFilesReturnsToItsStartAfterPassingItsEnd)
 {
     loadList({ 30'000, 30'000 }); // T = 60 000, W = 400: 150 ms a bar unit
-    at(100, &Controls::SpeedButton6Click);
-    at(120, &Controls::SpeedButton9Click);
-    EXPECT_EQ(view.segmentText, u"起始点：0:0:15  结束点：0:0:18"_s);
+    at(180, &Controls::SpeedButton6Click);
+    at(220, &Controls::SpeedButton9Click);
+    EXPECT_EQ(view.segmentText, u"起始点：0:0:27  结束点：0:0:33"_s);
     EXPECT_TRUE(view.tick);
 
     // Stopped and outside the segment: the tick jumps to its start point exactly.
     play(333);
     EXPECT_EQ(device.Mode(), ModePlaying);
-    EXPECT_EQ(device.Position(), 15'000);
+    EXPECT_EQ(timelinePoint(), 27'000);
 
     const Seen seen = play(20'000);
-    EXPECT_EQ(seen.low, 15'000);
+    EXPECT_EQ(seen.low, 27'000);
+    // File 0 ends inside the segment: file 1 plays on from its beginning.
+    EXPECT_TRUE(device.calls().contains(u"Seek 0"_s));
     // Runs past the end by up to a tick and a bar unit before jumping back.
-    EXPECT_LE(seen.high, 18'000 + 333 + 150);
-    EXPECT_GT(seen.high, 18'000);
+    EXPECT_LE(seen.high, 33'000 + 333 + 150);
+    EXPECT_GT(seen.high, 33'000);
+    EXPECT_FALSE(device.loop());
     EXPECT_TRUE(view.tick);
+}
+
+TEST_F(ListRepeatTest, ASegmentInsideOneFileLoopsInTheDeviceAndNeverPlaysPastItsEnd)
+{
+    loadList({ 30'000, 30'000 }); // 150 ms a bar unit
+    at(220, &Controls::SpeedButton6Click); // 33 000 ms, inside file 1
+    at(240, &Controls::SpeedButton9Click); // 36 000 ms
+    const Seen seen = play(20'000);
+    EXPECT_EQ(seen.low, 33'000);
+    EXPECT_LE(seen.high, 36'000);
+    ASSERT_TRUE(device.loop());
+    EXPECT_EQ(device.loop()->fromMs, 3'000);
+    EXPECT_EQ(device.loop()->toMs, 6'000);
 }
 
 TEST_F(ListRepeatTest, AnEndBeforeTheStartRepeatsTheFirstTickAfterTheStart)
@@ -113,8 +129,10 @@ TEST_F(ListRepeatTest, ASegmentStartingAtZeroIsEnforced)
     loadList({ 30'000, 30'000 });
     at(20, &Controls::SpeedButton9Click);
     const Seen seen = play(10'000);
-    EXPECT_EQ(seen.low, 0);
-    EXPECT_LE(seen.high, 3'000 + 333 + 150);
+    EXPECT_GE(seen.low, 0);
+    EXPECT_LE(seen.high, 3'000);
+    ASSERT_TRUE(device.loop());
+    EXPECT_EQ(device.loop()->fromMs, 0);
 }
 
 TEST_F(PlayerControlsTest, DraggingTheThumbWhilePlayingHasNoLastingEffect)
