@@ -281,7 +281,7 @@ void TForm1::createPractice()
     }
     m_clock.start();
     connectHandler(
-        Mp3Player.get(), &TMp3Player::documentOpened, this, &TForm1::practiceDocumentOpened);
+        Mp3Player.get(), &TMp3Player::timelineReady, this, &TForm1::practiceDocumentOpened);
     buildPracticeMenu();
 }
 
@@ -445,8 +445,8 @@ void TForm1::editDrillSettings()
     }
 }
 
-// A document opened: its sentence marks are looked for, and the thumb goes where the learner
-// left it, without playing.
+// A document's timeline is laid out: its sentence marks are looked for, and the thumb goes where
+// the learner left it, without playing.
 void TForm1::practiceDocumentOpened(const QString& docName)
 {
     const QString audio = Mp3Player->ListMode() ? QString() : Mp3Player->FileList().value(0);
@@ -456,7 +456,8 @@ void TForm1::practiceDocumentOpened(const QString& docName)
     actStopDrill->setEnabled(false);
     if (point)
         Speed->setSpeed(point->speed);
-    if (!point || point->positionMs <= 0 || point->positionMs >= total)
+    // A learner who started playing while the lengths were measured is not moved.
+    if (!point || point->positionMs <= 0 || point->positionMs >= total || Timer2->isActive())
         return;
     if (Mp3Player->ListMode()) {
         const std::optional<double> unit = Mp3Player->msPerBarUnit();

@@ -140,6 +140,12 @@ void TMp3Player::LoadFileList(const QString& docName, const QStringList& files)
 
 void TMp3Player::layOut(const QList<MeasuredLength>& lengths)
 {
+    layOutTimeline(lengths);
+    Q_EMIT timelineReady(m_docName);
+}
+
+void TMp3Player::layOutTimeline(const QList<MeasuredLength>& lengths)
+{
     const bool measured = std::exchange(m_measuring, false);
     if (measured)
         m_view.setStatusText(QString());

@@ -99,6 +99,9 @@ public:
 Q_SIGNALS:
     // A file or a playlist was loaded under this document name (the transcripts follow it).
     void documentOpened(const QString& docName);
+    // Every length of the document's timeline is known and laid out (at once, or when the
+    // background measuring ends).
+    void timelineReady(const QString& docName);
 
 private:
     // Measures the files, drops those that are missing, unreadable or empty, and lays the rest out
@@ -107,6 +110,7 @@ private:
     // The rest of a load once every length is known (0 for a file to drop, with its error if it
     // could not be opened), in the order of FileList.
     void layOut(const QList<MeasuredLength>& lengths);
+    void layOutTimeline(const QList<MeasuredLength>& lengths);
     void stopForLoad();
     void showSideLines();
     // Sets the located position to timeline point target (milliseconds, list mode).

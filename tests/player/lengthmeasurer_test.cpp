@@ -164,8 +164,10 @@ TEST_F(LengthMeasurerTest, TheTimelineShowsItsFilesAtOnceAndPlaysTheFirstBeforeT
     probes.gate.acquire(1'000'000);
     QSignalSpy finished(&measurer, &LengthMeasurer::finished);
     player.EnterListMode();
+    QSignalSpy ready(&player, &TMp3Player::timelineReady);
     player.OpenList(u"课"_s, { a, b }, true);
     EXPECT_TRUE(player.isMeasuring());
+    EXPECT_TRUE(ready.isEmpty());
     EXPECT_EQ(view.sideLines, QStringList({ a, b }));
     EXPECT_TRUE(bar.pieces.isEmpty());
 
@@ -176,6 +178,7 @@ TEST_F(LengthMeasurerTest, TheTimelineShowsItsFilesAtOnceAndPlaysTheFirstBeforeT
     probes.gate.release(1'000'000);
     ASSERT_TRUE(finished.wait(10'000));
     EXPECT_FALSE(player.isMeasuring());
+    EXPECT_EQ(ready.size(), 1);
     EXPECT_EQ(player.TotalLength(), 40'000);
     EXPECT_EQ(bar.pieces, QList<qint64>({ 30'000, 10'000 }));
     EXPECT_TRUE(view.statusTexts.contains(u"正在读取时长 2/2"_s));
