@@ -8,6 +8,7 @@
 // Memory is the growth of the resident set over the load and layout.
 
 #include "richtext/trichtextedit.h"
+#include "transcriptbench.h"
 #include "transcripts/transcriptfile.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -27,44 +28,18 @@
 
 using namespace Qt::StringLiterals;
 using namespace ecolvar;
+using ecolvar::bench::makeDocument;
 
 namespace {
 
 qint64 rssKB()
 {
-    QFile status(u"/proc/self/status"_s);
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return 0;
+    return bench::statusKB("VmRSS:");
 }
 
 double msSince(const QElapsedTimer& timer)
 {
     return timer.nsecsElapsed() / 1e6;
-}
-
-RVDocument makeDocument(qint64 bytes)
-{
-    const QString words = u"The learner listens to the passage again and writes down each word "_s;
-    RVDocument doc;
-    qint64 size = 0;
-    for (int n = 0; size < bytes; ++n) {
-        const QString text = words + QString::number(n);
-        if (n % 10 == 9) {
-            doc.Items.append(RVItem::text(u"Before the word "_s, 0, 0));
-            doc.Items.append(RVItem::text(u"dialogue"_s, 4, -1, u"first<kelmor>second"_s));
-            doc.Items.append(RVItem::text(u" "_s + text, 0, -1));
-            size += text.size() + 103;
-        } else {
-            doc.Items.append(RVItem::text(text, 0, n % 7 == 0 ? 1 : 0));
-            size += text.size() + 15;
-        }
-    }
-    return doc;
 }
 
 QString plainText(const RVDocument& doc)

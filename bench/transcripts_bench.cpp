@@ -7,6 +7,7 @@
 // which includes the file's bytes read into memory.
 
 #include "richtext/rvstyle.h"
+#include "transcriptbench.h"
 #include "transcripts/transcriptfile.h"
 
 #include <QCoreApplication>
@@ -22,41 +23,10 @@
 
 using namespace Qt::StringLiterals;
 using namespace ecolvar;
+using ecolvar::bench::makeDocument;
+using ecolvar::bench::statusKB;
 
 namespace {
-
-// A figure from /proc/self/status in kilobytes (VmRSS, VmHWM).
-qint64 statusKB(const char* field)
-{
-    QFile status(u"/proc/self/status"_s);
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLongLong();
-    }
-    return 0;
-}
-
-RVDocument makeDocument(qint64 bytes)
-{
-    const QString words = u"The learner listens to the passage again and writes down each word "_s;
-    RVDocument doc;
-    qint64 size = 0;
-    for (int n = 0; size < bytes; ++n) {
-        const QString text = words + QString::number(n);
-        if (n % 10 == 9) {
-            doc.Items.append(RVItem::text(u"Before the word "_s, 0, 0));
-            doc.Items.append(RVItem::text(u"dialogue"_s, 4, -1, u"first<kelmor>second"_s));
-            doc.Items.append(RVItem::text(u" "_s + text, 0, -1));
-            size += text.size() + 103;
-        } else {
-            doc.Items.append(RVItem::text(text, 0, n % 7 == 0 ? 1 : 0));
-            size += text.size() + 15;
-        }
-    }
-    return doc;
-}
 
 // Generates the document and writes it to path; prints the paragraph count and the time.
 void write(int megabytes, const QString& path)

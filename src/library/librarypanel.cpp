@@ -28,8 +28,8 @@ LibraryPanel::LibraryPanel(Prompts& prompts, const QString& libraryDir, const Co
 
     // Until the library holds a set, the empty file list says where the library's commands are
     // (the tree's context menu acts on the selected node, so the root is clicked first).
-    m_emptyHint = new QLabel(
-        u"单击左侧的“Ecolvar”后右键单击，添加文件夹和音频文件集"_s, m_controls.ListView1->viewport());
+    m_emptyHint = new QLabel(u"单击左侧的“Ecolvar”后右键单击，添加文件夹和音频文件集"_s,
+        m_controls.ListView1->viewport());
     m_emptyHint->setObjectName(u"EmptyLibraryHint"_s);
     m_emptyHint->setForegroundRole(QPalette::PlaceholderText);
     m_emptyHint->move(6, 4);

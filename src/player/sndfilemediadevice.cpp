@@ -19,8 +19,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <limits>
 #include <deque>
+#include <limits>
 #include <optional>
 #include <vector>
 

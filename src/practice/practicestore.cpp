@@ -24,8 +24,7 @@ const char16_t* const schema[] = {
 };
 
 // Prepares text on the database's connection, binds values in order and runs it.
-QSqlQuery run(
-    PlaylistDatabase& database, const QString& text, const QVariantList& values = {})
+QSqlQuery run(PlaylistDatabase& database, const QString& text, const QVariantList& values = {})
 {
     QSqlQuery query(database.connection());
     bool ok = query.prepare(text);
