@@ -228,6 +228,9 @@ void TForm1::FormCreate()
     if (m_probes) {
         m_lengthTable = std::make_unique<LengthTable>(*m_playlistDb);
         m_measurer = std::make_unique<LengthMeasurer>(m_probes, m_lengthTable.get());
+        // The window's own devices find and keep the seek indexes of MP3s without a header.
+        MediaPlayer1->setLengthCache(m_lengthTable.get());
+        MediaPlayer2->setLengthCache(m_lengthTable.get());
         Mp3Player->setMeasurer(m_measurer.get());
     }
     // Opening a document (a file or a playlist) is announced by the player: the transcript

@@ -2,8 +2,6 @@
 
 #include "player/mediadevice.h"
 
-#include <QDateTime>
-#include <QFileInfo>
 #include <QPromise>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -29,6 +27,7 @@ void measureAll(QPromise<MeasuredLength>& promise, const LengthMeasurer::ProbeFa
         try {
             probe->Open();
             measured.lengthMs = probe->Length();
+            measured.seekIndex = probe->scannedSeekIndex();
         } catch (const std::exception& error) {
             measured.error = QString::fromUtf8(error.what());
         }
@@ -72,8 +71,8 @@ void LengthMeasurer::start(const QStringList& paths)
     m_lengths = QList<MeasuredLength>(paths.size());
     QStringList unknownPaths;
     for (qsizetype i = 0; i < paths.size(); ++i) {
-        const QFileInfo info(paths.at(i));
-        const Stamp stamp { paths.at(i), info.size(), info.lastModified().toMSecsSinceEpoch() };
+        const FileStamp fileStamp = FileStamp::of(paths.at(i));
+        const Stamp stamp { paths.at(i), fileStamp.size, fileStamp.modifiedMs };
         m_stamps.append(stamp);
         if (const std::optional<int> known
             = m_cache ? m_cache->find(stamp.path, stamp.size, stamp.modifiedMs) : std::nullopt) {
@@ -118,7 +117,8 @@ void LengthMeasurer::workerFinished(const QFuture<MeasuredLength>& future)
         // repaired under the same stamp.
         const Stamp& stamp = m_stamps.at(i);
         if (m_cache && measured.at(k).error.isEmpty() && measured.at(k).lengthMs > 0)
-            m_cache->store(stamp.path, stamp.size, stamp.modifiedMs, measured.at(k).lengthMs);
+            m_cache->store(stamp.path, stamp.size, stamp.modifiedMs, measured.at(k).lengthMs,
+                measured.at(k).seekIndex);
     }
     Q_EMIT finished(m_lengths);
 }

@@ -17,10 +17,11 @@ namespace ecolvar {
 class MediaDevice;
 
 // The length of one audio file as measured: its length in milliseconds, or the reason it could
-// not be opened.
+// not be opened; and the seek index the measuring made, if any.
 struct MeasuredLength {
     int lengthMs = 0;
     QString error;
+    QByteArray seekIndex;
 };
 
 // Measures the lengths of a timeline's files on a worker thread, so the window never waits for a

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <optional>
 
 namespace ecolvar {
+
+class LengthCache;
 
 // Mode numbers of a media device. Callers test only Stopped and Playing.
 enum MediaMode : int {
@@ -51,6 +54,18 @@ public:
     // The loudness of what is played, 0 (silent) to 1 (as decoded), as a linear factor; it holds
     // for every later play too. An output without sound ignores it.
     virtual void setVolume(float level) = 0;
+
+    // Where Open finds the seek index stored for a file measured before, and stores the one its
+    // scan makes (an MP3 without a usable header). Without a cache (the default, and on a thread
+    // other than the cache's) every such file is scanned at open.
+    virtual void setLengthCache(LengthCache* /*cache*/) { }
+    // The seek index made by the scan at the last Open, for the caller to store with the length;
+    // empty when that open did not scan.
+    virtual const QByteArray& scannedSeekIndex() const
+    {
+        static const QByteArray none;
+        return none;
+    }
 
     void setPlayFrom(int ms)
     {

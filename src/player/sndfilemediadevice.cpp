@@ -1,7 +1,8 @@
 #include "sndfilemediadevice.h"
 
 #include "core/ecolvarerror.h"
-#include "player/mp3infotag.h"
+#include "core/lengthcache.h"
+#include "player/audiodecoder.h"
 #include "player/playbackstream.h"
 
 #include <QAudioDevice>
@@ -9,13 +10,8 @@
 #include <QAudioSink>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
 #include <QIODevice>
 #include <QMediaDevices>
-
-#include <mpg123.h>
-#include <sndfile.h>
 
 #include <algorithm>
 #include <atomic>
@@ -39,107 +35,13 @@ constexpr qint64 sinkPeriodMs = 20;
 // How long a stopped sink is kept before it is destroyed.
 constexpr int parkedSinkMs = 1'000;
 
-QString openErrorText(const QString& path, const QString& reason, const QString& decoderText)
-{
-    QString text
-        = u"Cannot open the audio file \"%1\": %2."_s.arg(QDir::toNativeSeparators(path), reason);
-    if (!decoderText.isEmpty())
-        text += u"\nDecoder: "_s + decoderText;
-    return text;
-}
-
-// Our reading of why the decoder refused a file: its own text is often misleading (it calls an
-// empty file "not a regular file").
-QString openFailureReason(const QString& path)
-{
-    const QFileInfo info(path);
-    if (!info.exists())
-        return u"the file does not exist"_s;
-    if (!info.isFile())
-        return u"it is not a file"_s;
-    if (!info.isReadable())
-        return u"the file cannot be read"_s;
-    if (info.size() == 0)
-        return u"the file is empty"_s;
-    return u"it is not an MP3 or WAV file, or it is damaged"_s;
-}
-
-// The exact number of frames of an MP3 stream, found by walking its frame headers without
-// decoding; nothing when the file cannot be scanned. `truncated`: the encoder's header announced
-// more frames than the file holds.
-std::optional<qint64> scanMp3Frames(const QString& path, bool truncated)
-{
-    std::unique_ptr<mpg123_handle, decltype(&mpg123_delete)> handle(
-        mpg123_new(nullptr, nullptr), &mpg123_delete);
-    if (!handle)
-        return std::nullopt;
-    mpg123_param(handle.get(), MPG123_ADD_FLAGS, MPG123_QUIET, 0);
-    if (mpg123_open(handle.get(), QFile::encodeName(path).constData()) != MPG123_OK
-        || mpg123_scan(handle.get()) != MPG123_OK)
-        return std::nullopt;
-    qint64 frames = mpg123_length(handle.get());
-    if (frames < 0)
-        return std::nullopt;
-    if (!truncated)
-        return frames;
-    // The scan of a truncated file counts whole MPEG frames, while decoding still drops the
-    // encoder's and the decoder's delay at the start.
-    long encoderDelay = -1;
-    long decoderDelay = -1;
-    double unused = 0;
-    mpg123_getstate(handle.get(), MPG123_ENC_DELAY, &encoderDelay, &unused);
-    mpg123_getstate(handle.get(), MPG123_DEC_DELAY, &decoderDelay, &unused);
-    if (encoderDelay >= 0 && decoderDelay >= 0)
-        frames -= encoderDelay + decoderDelay;
-    return std::max<qint64>(frames, 0);
-}
-
 // Milliseconds of frames at rate, without overflow for any frame count.
 qint64 framesToMs(qint64 frames, qint64 rate)
 {
     return frames / rate * 1000 + frames % rate * 1000 / rate;
 }
 
-bool isMp3(const SF_INFO& info)
-{
-    return (info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG;
-}
-
 } // namespace
-
-// The open file: the decoder's handle, its format and the exact length in frames.
-struct SndFileMediaDevice::Decoder : FrameReader {
-    SNDFILE* file = nullptr;
-    SF_INFO info {};
-    qint64 frames = 0;
-    // The frame the next read returns; -1 after a failed seek.
-    qint64 at = 0;
-
-    Decoder() = default;
-    Decoder(const Decoder&) = delete;
-    Decoder& operator=(const Decoder&) = delete;
-    ~Decoder() override
-    {
-        if (file)
-            sf_close(file);
-    }
-    qint64 bytesPerFrame() const { return bytesPerSample * info.channels; }
-    bool seekFrame(qint64 frame) override
-    {
-        if (frame == at)
-            return true;
-        at = sf_seek(file, frame, SEEK_SET) == frame ? frame : -1;
-        return at == frame;
-    }
-    qint64 readFrames(qint16* data, qint64 count) override
-    {
-        if (at < 0)
-            return 0;
-        const sf_count_t got = std::max<sf_count_t>(sf_readf_short(file, data, count), 0);
-        at += got;
-        return got;
-    }
-};
 
 // Where the audio of a play goes: how much of what it took is not audible yet.
 class PcmOutput {
@@ -336,36 +238,25 @@ void SndFileMediaDevice::Open()
 {
     Close();
     clearLoop();
+    m_scannedIndex.clear();
     const QString path = FileName();
-    auto decoder = std::make_unique<Decoder>();
-    decoder->file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &decoder->info);
-    if (!decoder->file)
-        throw EcolvarError(openErrorText(
-            path, openFailureReason(path), QString::fromLocal8Bit(sf_strerror(nullptr))));
-    const SF_INFO& info = decoder->info;
-    decoder->frames = info.frames;
-    if (isMp3(info)) {
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly)) {
-            const std::optional<Mp3InfoTag> tag = readMp3InfoTag(file);
-            if (!mp3HeaderLengthIsReliable(tag, file.size())) {
-                if (const auto scanned = scanMp3Frames(path, tag && tag->frames))
-                    decoder->frames = *scanned;
-            }
-        }
-    }
-    if (info.channels < 1 || info.channels > 8 || info.samplerate < 1000
-        || info.samplerate > 768'000 || decoder->frames <= 0)
-        throw EcolvarError(openErrorText(path, u"it holds no audio that can be played"_s,
-            u"%1 frames, %2 channels, %3 Hz"_s.arg(decoder->frames)
-                .arg(info.channels)
-                .arg(info.samplerate)));
+    const FileStamp stamp = FileStamp::of(path);
+    const QByteArray knownIndex
+        = m_cache ? m_cache->findSeekIndex(path, stamp.size, stamp.modifiedMs) : QByteArray();
+    std::unique_ptr<AudioDecoder> decoder = AudioDecoder::open(path, knownIndex);
+    const qint64 lengthMs = framesToMs(decoder->frames(), decoder->sampleRate());
     // Positions are ints of milliseconds: a longer file is refused rather than wrapped.
-    if (framesToMs(decoder->frames, info.samplerate) > std::numeric_limits<int>::max())
-        throw EcolvarError(openErrorText(path, u"it is longer than the player can count"_s,
-            u"%1 frames at %2 Hz, more than %3 ms"_s.arg(decoder->frames)
-                .arg(info.samplerate)
-                .arg(std::numeric_limits<int>::max())));
+    if (lengthMs > std::numeric_limits<int>::max())
+        throw EcolvarError(
+            u"Cannot open the audio file \"%1\": it is longer than the player can "
+            "count (%2 frames at %3 Hz, more than %4 ms)."_s.arg(QDir::toNativeSeparators(path))
+                .arg(decoder->frames())
+                .arg(decoder->sampleRate())
+                .arg(std::numeric_limits<int>::max()));
+    m_scannedIndex = decoder->scannedIndex();
+    if (m_cache && !m_scannedIndex.isEmpty())
+        m_cache->store(
+            path, stamp.size, stamp.modifiedMs, static_cast<int>(lengthMs), m_scannedIndex);
     m_decoder = std::move(decoder);
     m_positionFrame = 0;
 }
@@ -385,7 +276,7 @@ void SndFileMediaDevice::Play()
     stopOutput();
 
     const PendingRange range = takePending();
-    const qint64 length = m_decoder->frames;
+    const qint64 length = m_decoder->frames();
     qint64 from = m_positionFrame;
     qint64 end = length;
     if (range.from || range.to) {
@@ -422,7 +313,7 @@ void SndFileMediaDevice::Seek(int ms)
 int SndFileMediaDevice::Length()
 {
     requireOpen();
-    return frameToMs(m_decoder->frames);
+    return frameToMs(m_decoder->frames());
 }
 
 int SndFileMediaDevice::Position()
@@ -469,13 +360,13 @@ void SndFileMediaDevice::stopOutput()
 
 void SndFileMediaDevice::startOutput(qint64 fromFrame, qint64 endFrame, Output output)
 {
-    const SF_INFO& info = m_decoder->info;
-    const qint64 bytesPerFrame = m_decoder->bytesPerFrame();
+    const int channels = m_decoder->channels();
+    const int rate = m_decoder->sampleRate();
     const auto openStream = [&] {
         // A seek that fails (past the real end of a truncated file) leaves nothing to play.
         const qint64 end = m_decoder->seekFrame(fromFrame) ? endFrame : fromFrame;
         m_stream = std::make_unique<PlaybackStream>(
-            *m_decoder, info.channels, info.samplerate, fromFrame, end, speed(), loopFrames());
+            *m_decoder, channels, rate, fromFrame, end, speed(), loopFrames());
         // Unbuffered: Qt's read-ahead would hide how much the output really took.
         m_stream->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     };
@@ -483,10 +374,10 @@ void SndFileMediaDevice::startOutput(qint64 fromFrame, qint64 endFrame, Output o
     openStream();
     if (output == Output::Speakers) {
         QAudioFormat format;
-        format.setSampleRate(info.samplerate);
-        format.setChannelCount(info.channels);
+        format.setSampleRate(rate);
+        format.setChannelCount(channels);
         format.setSampleFormat(QAudioFormat::Int16);
-        format.setChannelConfig(QAudioFormat::defaultChannelConfigForChannelCount(info.channels));
+        format.setChannelConfig(QAudioFormat::defaultChannelConfigForChannelCount(channels));
         const QAudioDevice device = QMediaDevices::defaultAudioOutput();
         if (!device.isNull() && device.isFormatSupported(format)) {
             auto sink = std::make_unique<SinkOutput>(device, format, *m_parking);
@@ -501,7 +392,7 @@ void SndFileMediaDevice::startOutput(qint64 fromFrame, qint64 endFrame, Output o
         }
     }
     if (!m_pcm)
-        m_pcm = std::make_unique<SilentOutput>(m_stream.get(), info.samplerate, bytesPerFrame);
+        m_pcm = std::make_unique<SilentOutput>(m_stream.get(), rate, bytesPerSample * channels);
     m_positionFrame = fromFrame;
     m_playing = true;
     m_poll.start();
@@ -523,7 +414,7 @@ void SndFileMediaDevice::update()
         m_positionFrame = m_stream->sourceEnd();
         // Decoding stopped short of the end point: the file (a truncated MP3) really ends here.
         if (m_positionFrame < m_stream->end())
-            m_decoder->frames = m_positionFrame;
+            m_decoder->truncate(m_positionFrame);
         stopOutput();
     }
 }
@@ -531,7 +422,7 @@ void SndFileMediaDevice::update()
 qint64 SndFileMediaDevice::audibleFrame() const
 {
     const qint64 played = m_pcm->playedFrames(m_stream->framesOut());
-    return std::clamp<qint64>(m_stream->sourceFrameAt(played), 0, m_decoder->frames);
+    return std::clamp<qint64>(m_stream->sourceFrameAt(played), 0, m_decoder->frames());
 }
 
 std::optional<FrameRange> SndFileMediaDevice::loopFrames() const
@@ -559,15 +450,15 @@ void SndFileMediaDevice::loopChanged()
 qint64 SndFileMediaDevice::msToFrame(int ms) const
 {
     // Rounded up, so that the frame reads back as the same millisecond.
-    const qint64 rate = m_decoder->info.samplerate;
+    const qint64 rate = m_decoder->sampleRate();
     const qint64 frame = (static_cast<qint64>(std::max(ms, 0)) * rate + 999) / 1000;
-    return std::min(frame, m_decoder->frames);
+    return std::min(frame, m_decoder->frames());
 }
 
 int SndFileMediaDevice::frameToMs(qint64 frame) const
 {
     // Open refuses files whose length does not fit.
-    return static_cast<int>(framesToMs(frame, m_decoder->info.samplerate));
+    return static_cast<int>(framesToMs(frame, m_decoder->sampleRate()));
 }
 
 } // namespace ecolvar

@@ -9,12 +9,13 @@
 
 namespace ecolvar {
 
+class AudioDecoder;
 struct FrameRange;
 class PcmOutput;
 class PlaybackStream;
 class SinkParking;
 
-// The media device on libsndfile (MP3 through libmpg123, WAV of any common sample format) and a
+// The media device on libmpg123 (MP3) and libsndfile (WAV of any common sample format) and a
 // QAudioSink. The decoder streams the file a few milliseconds at a time; the whole file is never
 // in memory. Owned by the main window; lives and is used on the thread that created it, which
 // must run an event loop while playing.
@@ -40,6 +41,8 @@ public:
     int Position() override;
     int Mode() override;
     void setVolume(float level) override;
+    void setLengthCache(LengthCache* cache) override { m_cache = cache; }
+    const QByteArray& scannedSeekIndex() const override { return m_scannedIndex; }
 
     // For measuring: milliseconds from the last Play to the first audio handed to the output
     // (-1 before that), and whether that play goes to the silent output.
@@ -51,8 +54,6 @@ protected:
     void loopChanged() override;
 
 private:
-    struct Decoder;
-
     void requireOpen() const;
     void stopOutput();
     void startOutput(qint64 fromFrame, qint64 endFrame, Output output);
@@ -66,13 +67,15 @@ private:
 
     Output m_output;
     std::unique_ptr<SinkParking> m_parking;
-    std::unique_ptr<Decoder> m_decoder;
+    std::unique_ptr<AudioDecoder> m_decoder;
     std::unique_ptr<PlaybackStream> m_stream;
     std::unique_ptr<PcmOutput> m_pcm;
     QTimer m_poll;
     qint64 m_positionFrame = 0;
     bool m_playing = false;
     float m_volume = 1.0F;
+    LengthCache* m_cache = nullptr;
+    QByteArray m_scannedIndex;
 };
 
 } // namespace ecolvar

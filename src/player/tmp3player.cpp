@@ -268,9 +268,13 @@ void TMp3Player::playLocated()
         m_curOffset = 0;
     }
 
-    m_player.Close();
-    m_player.setFileName(m_fileList.at(m_curFileIndex));
-    m_player.Open();
+    // The file already open is sought in, not opened again.
+    const QString& path = m_fileList.at(m_curFileIndex);
+    if (m_player.Mode() == ModeNotReady || m_player.FileName() != path) {
+        m_player.Close();
+        m_player.setFileName(path);
+        m_player.Open();
+    }
     m_player.Seek(m_curOffset);
     // The first play uses up a start or end point still pending; the second plays on from the
     // position to the end of the file.

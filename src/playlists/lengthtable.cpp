@@ -19,7 +19,15 @@ bool LengthTable::ready()
         QSqlQuery query(m_database.connection());
         m_created
             = query.exec(u"CREATE TABLE IF NOT EXISTS MediaLengths (FilePath TEXT PRIMARY KEY, "
-                         "FileSize INTEGER, ModTime INTEGER, LengthMs INTEGER)"_s);
+                         "FileSize INTEGER, ModTime INTEGER, LengthMs INTEGER, SeekIndex BLOB)"_s);
+        // A table made by an earlier version has no seek index yet.
+        bool hasIndex = false;
+        if (m_created && query.exec(u"PRAGMA table_info(MediaLengths)"_s)) {
+            while (query.next())
+                hasIndex = hasIndex || query.value(1).toString() == u"SeekIndex"_s;
+        }
+        if (m_created && !hasIndex)
+            m_created = query.exec(u"ALTER TABLE MediaLengths ADD COLUMN SeekIndex BLOB"_s);
     }
     return m_created;
 }
@@ -43,17 +51,36 @@ std::optional<int> LengthTable::find(const QString& path, qint64 size, qint64 mo
     return length;
 }
 
-void LengthTable::store(const QString& path, qint64 size, qint64 modifiedMs, int lengthMs)
+QByteArray LengthTable::findSeekIndex(const QString& path, qint64 size, qint64 modifiedMs)
+{
+    if (!ready())
+        return {};
+    QSqlQuery query(m_database.connection());
+    query.prepare(u"SELECT SeekIndex FROM MediaLengths WHERE FilePath = ? AND FileSize = ? "
+                  "AND ModTime = ?"_s);
+    query.addBindValue(path);
+    query.addBindValue(size);
+    query.addBindValue(modifiedMs);
+    if (!query.exec() || !query.next())
+        return {};
+    return query.value(0).toByteArray();
+}
+
+void LengthTable::store(
+    const QString& path, qint64 size, qint64 modifiedMs, int lengthMs, const QByteArray& seekIndex)
 {
     if (!ready())
         return;
     QSqlQuery query(m_database.connection());
-    query.prepare(u"INSERT OR REPLACE INTO MediaLengths (FilePath, FileSize, ModTime, LengthMs) "
-                  "VALUES (?, ?, ?, ?)"_s);
+    query.prepare(u"INSERT OR REPLACE INTO MediaLengths (FilePath, FileSize, ModTime, LengthMs, "
+                  "SeekIndex) VALUES (?, ?, ?, ?, ?)"_s);
     query.addBindValue(path);
     query.addBindValue(size);
     query.addBindValue(modifiedMs);
     query.addBindValue(lengthMs);
+    // A null value, not an empty blob, when there is no index.
+    query.addBindValue(
+        seekIndex.isEmpty() ? QVariant(QMetaType::fromType<QByteArray>()) : QVariant(seekIndex));
     query.exec();
 }
 

@@ -1,12 +1,14 @@
 #include "audiofixtures.h"
 
+#include "player/audiodecoder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-#include <sndfile.h>
+#include <memory>
 
 #include <vector>
 
@@ -54,6 +56,13 @@ void make(const QString& name, const QString& path)
             QStringList { u"-n"_s, u"-r"_s, u"48000"_s, u"-c"_s, u"2"_s, u"-b"_s, u"32"_s, u"-e"_s,
                 u"floating-point"_s, path }
                 + tone);
+    else if (name == u"sweep.wav") // 50 s, every moment sounding different
+        run(sox,
+            { u"-n"_s, u"-r"_s, u"22050"_s, u"-c"_s, u"1"_s, u"-b"_s, u"16"_s, path, u"synth"_s,
+                u"50"_s, u"sine"_s, u"100-4000"_s, u"vol"_s, u"0.5"_s });
+    else if (name == u"sweep.mp3") // without an encoder header, 1 900 MPEG frames
+        run(u"lame"_s,
+            { u"--quiet"_s, u"-t"_s, u"-b"_s, u"32"_s, audioFixture(u"sweep.wav"_s), path });
     else if (name == u"lame.mp3")
         run(u"lame"_s, { u"--quiet"_s, audioFixture(u"tone.wav"_s), path });
     else if (name == u"cbr.mp3")
@@ -90,16 +99,12 @@ QString audioFixture(const QString& name)
 
 long long decodedFrames(const QString& path)
 {
-    SF_INFO info {};
-    SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
-    if (!file)
-        return -1;
-    std::vector<short> buffer(4096 * static_cast<std::size_t>(info.channels));
+    const std::unique_ptr<AudioDecoder> decoder = AudioDecoder::open(path);
+    std::vector<qint16> buffer(4096 * static_cast<std::size_t>(decoder->channels()));
     long long frames = 0;
-    sf_count_t got = 0;
-    while ((got = sf_readf_short(file, buffer.data(), 4096)) > 0)
+    qint64 got = 0;
+    while ((got = decoder->readFrames(buffer.data(), 4096)) > 0)
         frames += got;
-    sf_close(file);
     return frames;
 }
 

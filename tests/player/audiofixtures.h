@@ -14,7 +14,7 @@ namespace ecolvar::test {
 // is missing.
 QString audioFixture(const QString& name);
 
-// The number of frames libsndfile decodes from a file, reading it to the end.
+// The number of frames the program's decoder hands out from a file, read to the end.
 long long decodedFrames(const QString& path);
 
 } // namespace ecolvar::test

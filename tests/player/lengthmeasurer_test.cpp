@@ -1,5 +1,6 @@
 #include "player/lengthmeasurer.h"
 
+#include "memorycache.h"
 #include "playerrig.h"
 #include "qtprinters.h"
 
@@ -17,27 +18,7 @@ using namespace Qt::StringLiterals;
 namespace ecolvar {
 namespace {
 
-// A cache in memory that remembers how it was asked.
-class MemoryCache : public LengthCache {
-public:
-    std::optional<int> find(const QString& path, qint64 size, qint64 modifiedMs) override
-    {
-        const auto found = m_lengths.constFind(key(path, size, modifiedMs));
-        return found == m_lengths.cend() ? std::nullopt : std::optional(*found);
-    }
-    void store(const QString& path, qint64 size, qint64 modifiedMs, int lengthMs) override
-    {
-        m_lengths.insert(key(path, size, modifiedMs), lengthMs);
-    }
-    qsizetype size() const { return m_lengths.size(); }
-
-private:
-    static QString key(const QString& path, qint64 size, qint64 modifiedMs)
-    {
-        return path + u'|' + QString::number(size) + u'|' + QString::number(modifiedMs);
-    }
-    QHash<QString, int> m_lengths;
-};
+using test::MemoryCache;
 
 // A probe of the worker's own over the files of a table shared read-only with the test; while
 // the gate is closed, every open waits for it.

@@ -94,10 +94,11 @@ TEST(SndFileMediaDevice, LengthsOfJoinedLyingAndHugeFiles)
     QByteArray lying = bytes;
     for (int i = 0; i < 4; ++i)
         lying[info + 8 + i] = static_cast<char>(0x00C00000u >> (24 - 8 * i));
-    // The joined file holds two files of 2 s, each with the encoder's padding at its end.
+    // The joined file holds two files of 2 s. A header that disagrees with the file is read as
+    // a frame of audio, and the encoder's delay and padding stay in: about 60 ms per part.
     for (const auto& [name, content, length] :
-        { std::tuple { u"joined.mp3"_s, QByteArray(bytes + bytes), 4'000 },
-            { u"lying.mp3"_s, lying, 2'000 } }) {
+        { std::tuple { u"joined.mp3"_s, QByteArray(bytes + bytes), 4'120 },
+            { u"lying.mp3"_s, lying, 2'060 } }) {
         SCOPED_TRACE(name.toStdString());
         const QString path = dir.filePath(name);
         QFile out(path);
@@ -109,7 +110,7 @@ TEST(SndFileMediaDevice, LengthsOfJoinedLyingAndHugeFiles)
         testing::internal::CaptureStderr();
         device.Open();
         testing::internal::GetCapturedStderr();
-        EXPECT_NEAR(device.Length(), length, 60);
+        EXPECT_NEAR(device.Length(), length, 20);
     }
 
     // 4 GiB + 1 MiB of silence (sparse) behind a header whose 32-bit sizes cannot count that
@@ -177,7 +178,7 @@ TEST(SndFileMediaDevice, OpenErrorsCarryBothTexts)
         QString decoders;
     } cases[] = {
         { missing, u"the file does not exist"_s, u"No such file or directory"_s },
-        { audioFixture(u"empty.mp3"_s), u"the file is empty"_s, u"not a regular file"_s },
+        { audioFixture(u"empty.mp3"_s), u"the file is empty"_s, {} },
         { audioFixture(u"text.mp3"_s), u"not an MP3 or WAV file, or it is damaged"_s,
             u"Decoder: "_s },
         { audioFixture(u"noaudio.wav"_s), u"it holds no audio"_s, u"Decoder: 0 frames"_s },

@@ -138,6 +138,16 @@ TEST_F(TMp3PlayerTest, PlaysFromOneBarUnitAfterTheThumbInListMode)
         QStringList({ u"Close"_s, u"Open f1.mp3"_s, u"Seek 100"_s, u"Play 100-10000"_s,
             u"Play 100-10000"_s }));
     EXPECT_TRUE(view.tick);
+
+    // A play in the file already open seeks in it; another file is opened.
+    device.clearCalls();
+    bar.setThumb(350);
+    player.PlayFromBar();
+    EXPECT_EQ(device.calls(),
+        QStringList({ u"Seek 5100"_s, u"Play 5100-10000"_s, u"Play 5100-10000"_s }));
+    bar.setThumb(0);
+    player.PlayFromBar();
+    EXPECT_EQ(device.calls().mid(3, 2), QStringList({ u"Close"_s, u"Open f0.mp3"_s }));
 }
 
 TEST_F(TMp3PlayerTest, PlayingFromTheEndOfAFileStartsTheNextOne)
