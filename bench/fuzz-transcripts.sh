@@ -14,7 +14,7 @@ targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(transcript_reader style_stream mpl_reader mp3_header audio_open)
 build=build/fuzz
 CXX=clang++ cmake -S bench/fuzz -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j2
+cmake --build "$build" -j2 --target "${targets[@]/#/fuzz_}"
 
 status=0
 for target in "${targets[@]}"; do
