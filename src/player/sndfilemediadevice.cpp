@@ -240,7 +240,7 @@ void SndFileMediaDevice::Open()
     clearLoop();
     m_scannedIndex.clear();
     const QString path = FileName();
-    const FileStamp stamp = FileStamp::of(path);
+    const FileStamp stamp = m_cache ? FileStamp::of(path) : FileStamp();
     const QByteArray knownIndex
         = m_cache ? m_cache->findSeekIndex(path, stamp.size, stamp.modifiedMs) : QByteArray();
     std::unique_ptr<AudioDecoder> decoder = AudioDecoder::open(path, knownIndex);
