@@ -1,6 +1,6 @@
 #include "pausedetector.h"
 
-#include "core/ecolvarerror.h"
+#include "player/audiodecoder.h"
 
 #include <QFile>
 
@@ -86,30 +86,25 @@ int audioFileLengthMs(const QString& path)
 std::optional<AudioLevels> measureAudioLevels(
     const QString& path, int frameMs, const ProgressCallback& progress)
 {
-    SF_INFO info {};
-    SNDFILE* raw = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
-    if (!raw)
-        throw EcolvarError(u"%1: %2"_s.arg(path, QString::fromUtf8(sf_strerror(nullptr))));
-    const std::unique_ptr<SNDFILE, int (*)(SNDFILE*)> file(raw, sf_close);
-    if (info.channels <= 0 || info.samplerate <= 0)
-        throw EcolvarError(u"%1: no audio"_s.arg(path));
-
-    const auto channels = size_t(info.channels);
+    // The decoder the player plays with: the marks fall on the samples that are heard.
+    const std::unique_ptr<AudioDecoder> decoder = AudioDecoder::open(path);
+    const auto channels = size_t(decoder->channels());
+    const qint64 rate = decoder->sampleRate();
+    const qint64 frames = decoder->frames();
     // Frame k ends at sample (k + 1) * rate * frameMs / 1000, so that frames stay frameMs long
     // on average at any rate (22050 Hz has no whole number of samples in 10 ms).
-    const auto frameEnd = [&](qint64 k) { return (k + 1) * info.samplerate * frameMs / 1000; };
-    constexpr sf_count_t chunkFrames = 16384;
-    std::vector<float> buffer(size_t(chunkFrames) * channels);
+    const auto frameEnd = [&](qint64 k) { return (k + 1) * rate * frameMs / 1000; };
+    constexpr qint64 chunkFrames = 16384;
+    std::vector<qint16> buffer(size_t(chunkFrames) * channels);
 
     AudioLevels result;
-    if (info.frames > 0)
-        result.levelsDb.reserve(size_t(info.frames * 1000 / info.samplerate / frameMs + 1));
+    result.levelsDb.reserve(size_t(frames * 1000 / rate / frameMs + 1));
     double sum = 0;
     qint64 inFrame = 0;
     qint64 decoded = 0;
     qint64 nextFrameEnd = frameEnd(0);
     int lastPercent = -1;
-    const double scale = 1.0 / double(channels * channels);
+    const double scale = 1.0 / (double(channels * channels) * 32768.0 * 32768.0);
     auto closeFrame = [&] {
         const double power = sum * scale / double(inFrame);
         result.levelsDb.push_back(float(10.0 * std::log10(power + 1e-12)));
@@ -117,15 +112,15 @@ std::optional<AudioLevels> measureAudioLevels(
         inFrame = 0;
     };
     for (;;) {
-        const sf_count_t got = sf_readf_float(file.get(), buffer.data(), chunkFrames);
+        const qint64 got = decoder->readFrames(buffer.data(), chunkFrames);
         if (got <= 0)
             break;
-        const float* p = buffer.data();
-        for (sf_count_t f = 0; f < got; ++f, p += channels) {
-            float mono = 0; // the channels' sum; scale divides by their number
+        const qint16* p = buffer.data();
+        for (qint64 f = 0; f < got; ++f, p += channels) {
+            double mono = 0; // the channels' sum; scale divides by their number
             for (size_t c = 0; c < channels; ++c)
                 mono += p[c];
-            sum += double(mono) * double(mono);
+            sum += mono * mono;
             ++inFrame;
             if (decoded + f + 1 == nextFrameEnd) {
                 closeFrame();
@@ -133,8 +128,8 @@ std::optional<AudioLevels> measureAudioLevels(
             }
         }
         decoded += got;
-        if (progress && info.frames > 0) {
-            const int percent = int(std::min<qint64>(99, decoded * 100 / info.frames));
+        if (progress) {
+            const int percent = int(std::min<qint64>(99, decoded * 100 / frames));
             if (percent != lastPercent) {
                 lastPercent = percent;
                 if (!progress(percent))
@@ -142,12 +137,9 @@ std::optional<AudioLevels> measureAudioLevels(
             }
         }
     }
-    if (sf_error(file.get()) != SF_ERR_NO_ERROR)
-        throw EcolvarError(u"%1: %2"_s.arg(path, QString::fromUtf8(sf_strerror(file.get()))));
     if (inFrame > 0)
         closeFrame();
-    result.lengthMs
-        = int(std::min<qint64>(std::numeric_limits<int>::max(), decoded * 1000 / info.samplerate));
+    result.lengthMs = int(std::min<qint64>(std::numeric_limits<int>::max(), decoded * 1000 / rate));
     if (progress && !progress(100))
         return std::nullopt;
     return result;

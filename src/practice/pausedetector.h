@@ -33,7 +33,7 @@ struct PauseSettings {
 QList<int> findPauseStarts(
     const std::vector<float>& levelsDb, int lengthMs, const PauseSettings& settings = {});
 
-// The frame levels of an audio file decoded with libsndfile, and its length.
+// The frame levels of an audio file as the player decodes it, and its length.
 struct AudioLevels {
     std::vector<float> levelsDb;
     int lengthMs = 0;
@@ -46,8 +46,8 @@ int audioFileLengthMs(const QString& path);
 // Called during decoding with the share done (0 to 100); returning false stops the work.
 using ProgressCallback = std::function<bool(int percent)>;
 
-// Decodes the audio file at path (any format libsndfile reads, MP3 included) and measures the
-// level of each frame. Throws EcolvarError with the decoder's text when the file cannot be read;
+// Decodes the audio file at path (MP3 or WAV) and measures the level of each frame. Throws
+// EcolvarError with the reason and the decoder's text when the file cannot be opened;
 // nothing when progress asked to stop.
 std::optional<AudioLevels> measureAudioLevels(
     const QString& path, int frameMs = 10, const ProgressCallback& progress = {});
