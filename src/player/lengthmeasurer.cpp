@@ -110,16 +110,19 @@ void LengthMeasurer::start(const QStringList& paths)
 void LengthMeasurer::workerFinished(const QFuture<MeasuredLength>& future)
 {
     const QList<MeasuredLength> measured = future.results();
+    QList<LengthRecord> records;
     for (qsizetype k = 0; k < m_unknown.size() && k < measured.size(); ++k) {
         const qsizetype i = m_unknown.at(k);
         m_lengths[i] = measured.at(k);
         // Only lengths that a timeline can use are remembered: a file that failed may be
         // repaired under the same stamp.
         const Stamp& stamp = m_stamps.at(i);
-        if (m_cache && measured.at(k).error.isEmpty() && measured.at(k).lengthMs > 0)
-            m_cache->store(stamp.path, stamp.size, stamp.modifiedMs, measured.at(k).lengthMs,
-                measured.at(k).seekIndex);
+        if (measured.at(k).error.isEmpty() && measured.at(k).lengthMs > 0)
+            records.append({ stamp.path, { stamp.size, stamp.modifiedMs }, measured.at(k).lengthMs,
+                measured.at(k).seekIndex });
     }
+    if (m_cache)
+        m_cache->storeAll(records);
     Q_EMIT finished(m_lengths);
 }
 

@@ -2,6 +2,7 @@
 
 #include "playlists/playlistdatabase.h"
 
+#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QVariant>
 
@@ -69,19 +70,30 @@ QByteArray LengthTable::findSeekIndex(const QString& path, qint64 size, qint64 m
 void LengthTable::store(
     const QString& path, qint64 size, qint64 modifiedMs, int lengthMs, const QByteArray& seekIndex)
 {
-    if (!ready())
+    storeAll({ LengthRecord { path, { size, modifiedMs }, lengthMs, seekIndex } });
+}
+
+void LengthTable::storeAll(const QList<LengthRecord>& records)
+{
+    if (records.isEmpty() || !ready())
         return;
-    QSqlQuery query(m_database.connection());
+    QSqlDatabase db = m_database.connection();
+    const bool batch = db.transaction();
+    QSqlQuery query(db);
     query.prepare(u"INSERT OR REPLACE INTO MediaLengths (FilePath, FileSize, ModTime, LengthMs, "
                   "SeekIndex) VALUES (?, ?, ?, ?, ?)"_s);
-    query.addBindValue(path);
-    query.addBindValue(size);
-    query.addBindValue(modifiedMs);
-    query.addBindValue(lengthMs);
-    // A null value, not an empty blob, when there is no index.
-    query.addBindValue(
-        seekIndex.isEmpty() ? QVariant(QMetaType::fromType<QByteArray>()) : QVariant(seekIndex));
-    query.exec();
+    for (const LengthRecord& record : records) {
+        query.addBindValue(record.path);
+        query.addBindValue(record.stamp.size);
+        query.addBindValue(record.stamp.modifiedMs);
+        query.addBindValue(record.lengthMs);
+        // A null value, not an empty blob, when there is no index.
+        query.addBindValue(record.seekIndex.isEmpty() ? QVariant(QMetaType::fromType<QByteArray>())
+                                                      : QVariant(record.seekIndex));
+        query.exec();
+    }
+    if (batch && !db.commit())
+        db.rollback();
 }
 
 } // namespace ecolvar

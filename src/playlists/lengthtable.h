@@ -19,6 +19,8 @@ public:
     QByteArray findSeekIndex(const QString& path, qint64 size, qint64 modifiedMs) override;
     void store(const QString& path, qint64 size, qint64 modifiedMs, int lengthMs,
         const QByteArray& seekIndex = {}) override;
+    // In one transaction: one write to the disk for a whole course.
+    void storeAll(const QList<LengthRecord>& records) override;
 
 private:
     bool ready();
