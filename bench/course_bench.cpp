@@ -201,8 +201,8 @@ void shell(const QString& command)
     QProcess process;
     process.start(u"sh"_s, { u"-c"_s, command });
     if (!process.waitForFinished(-1) || process.exitCode() != 0)
-        throw std::runtime_error(
-            "failed: " + command.toStdString() + "\n" + process.readAllStandardError().toStdString());
+        throw std::runtime_error("failed: " + command.toStdString() + "\n"
+            + process.readAllStandardError().toStdString());
 }
 
 // An ID3v2.3 tag with one TXXX frame that names the copy, padded by `padding` zero bytes.
@@ -342,7 +342,10 @@ struct Rig {
     explicit Rig(const QString& databaseFile,
         SndFileMediaDevice::Output output = SndFileMediaDevice::Output::Silent)
         : player(output), database(databaseFile), table(database),
-          measurer([] { return std::make_unique<SndFileMediaDevice>(SndFileMediaDevice::Output::Silent); },
+          measurer(
+              [] {
+                  return std::make_unique<SndFileMediaDevice>(SndFileMediaDevice::Output::Silent);
+              },
               &table),
           mp3(player, probe, bar, view, prompts), controls(mp3, player, bar, view, prompts)
     {
@@ -409,7 +412,8 @@ void openPlaylistRow(Bench& bench)
         const double total = static_cast<double>(clock.nsecsElapsed()) / 1e6;
         const double stall = bench.watch.stop();
         if (!blocked) {
-            say(u"   %1: not measured: the lengths were not laid out within 30 minutes"_s.arg(pass));
+            say(u"   %1: not measured: the lengths were not laid out within 30 minutes"_s.arg(
+                pass));
             continue;
         }
         QStringList progress = rig.view.statusTexts;
@@ -420,7 +424,8 @@ void openPlaylistRow(Bench& bench)
                 .arg(total / read, 0, 'f', 2)
                 .arg(ms(total * scale), ms(*blocked), ms(stall))
                 .arg(progress.size())
-                .arg(progress.isEmpty() ? QString() : u", the last \""_s + progress.last() + u"\""_s)
+                .arg(
+                    progress.isEmpty() ? QString() : u", the last \""_s + progress.last() + u"\""_s)
                 .arg(rig.mp3.FileList().size())
                 .arg(MsToTimeText(rig.mp3.TotalLength())));
     }
@@ -546,7 +551,8 @@ QString quietEdges(const QString& path)
     const auto loud = [](qint16 sample) { return std::abs(sample) >= 300; };
     const auto head = std::find_if(samples.begin(), samples.end(), loud) - samples.begin();
     const auto tail = std::find_if(samples.rbegin(), samples.rend(), loud) - samples.rbegin();
-    return u"%1 ms at its start, %2 ms at its end"_s.arg(head / 44.1, 0, 'f', 1).arg(tail / 44.1, 0, 'f', 1);
+    return u"%1 ms at its start, %2 ms at its end"_s.arg(head / 44.1, 0, 'f', 1)
+        .arg(tail / 44.1, 0, 'f', 1);
 }
 
 QString defaultSink()
@@ -637,25 +643,25 @@ void moveOnRow(Bench& bench)
     for (qsizetype i = 1; i < files.size(); ++i) {
         const QString device = ended[i - 1] < 0 || sounded[i] < 0
             ? u"not measured (the device %1)"_s.arg(ended[i - 1] < 0
-                      ? u"never reported the end of the previous file as stopped"_s
-                      : u"never reported a position in the next file"_s)
+                    ? u"never reported the end of the previous file as stopped"_s
+                    : u"never reported a position in the next file"_s)
             : u"%1 from the previous file reported stopped at its end to the next one's position "
-              u"above 0 (its first audio %2 after its play)"_s
-                  .arg(ms(sounded[i] - ended[i - 1]), ms(static_cast<double>(toFirstAudio[i])));
+              u"above 0 (its first audio %2 after its play)"_s.arg(
+                  ms(sounded[i] - ended[i - 1]), ms(static_cast<double>(toFirstAudio[i])));
         say(u"   file %1 -> %2, as the device reports it: %3"_s.arg(i).arg(i + 1).arg(device));
     }
     if (!recorded || rig.player.playsSilently()) {
         say(u"   as heard: not measured (no sound server: run bench/course.sh)"_s);
         return;
     }
-    const auto gaps = silentGaps(
-        reinterpret_cast<const qint16*>(recording.constData()), recording.size() / 2);
+    const auto gaps
+        = silentGaps(reinterpret_cast<const qint16*>(recording.constData()), recording.size() / 2);
     QStringList texts;
     for (const auto& [at, length] : gaps)
         texts.append(ms(length));
     say(u"   as heard on the sound server's monitor: silent gaps over 2 ms between the first and "
-        u"last sound: %1 (the file itself, decoded: %2)"_s
-            .arg(texts.isEmpty() ? u"none"_s : texts.join(u", "_s), quietEdges(files.first())));
+        u"last sound: %1 (the file itself, decoded: %2)"_s.arg(
+            texts.isEmpty() ? u"none"_s : texts.join(u", "_s), quietEdges(files.first())));
 }
 
 void firstSeekRow(Bench& bench)
@@ -766,14 +772,15 @@ int main(int argc, char* argv[])
         return 1;
     }
     bench.database = dir.path() + u"/vek.db"_s;
-    const std::pair<const char*, void (*)(Bench&)> rows[] = { { "1", openPlaylistRow },
-        { "2", openWithHeaderRow }, { "3", playIntoFileRow }, { "4", moveOnRow },
-        { "5", firstSeekRow }, { "6", longListRow } };
+    const std::pair<const char*, void (*)(Bench&)> rows[]
+        = { { "1", openPlaylistRow }, { "2", openWithHeaderRow }, { "3", playIntoFileRow },
+              { "4", moveOnRow }, { "5", firstSeekRow }, { "6", longListRow } };
     for (const auto& [name, row] : rows) {
         try {
             row(bench);
         } catch (const std::exception& error) {
-            say(u"   row %1 not measured: %2"_s.arg(QString::fromLatin1(name), QString::fromUtf8(error.what())));
+            say(u"   row %1 not measured: %2"_s.arg(
+                QString::fromLatin1(name), QString::fromUtf8(error.what())));
         }
     }
     say(u"\nremoving the course in "_s + dir.path());
