@@ -127,7 +127,8 @@ private:
     qint64 m_worstNs = 0;
 };
 
-// Drops the files from the page cache, so that the next read comes from the disk.
+// Drops the files from the page cache, so that the next read goes to the disk (or whatever cache
+// lies below the page cache: a virtual machine's disk may be cached by its host).
 bool evict(const QStringList& files)
 {
     bool all = true;
@@ -400,7 +401,8 @@ void openPlaylistRow(Bench& bench)
     const double read = readMs(files);
     say(u"   anchor, a plain read of the %1 MB%2: %3 (scaled to 500 files by bytes: %4)"_s
             .arg(bytesOf(files) / 1'000'000)
-            .arg(cold ? u" from the disk"_s : u" (could not drop them from the cache)"_s)
+            .arg(cold ? u" after dropping them from the page cache"_s
+                      : u" (could not drop them from the cache)"_s)
             .arg(ms(read), ms(read * scale)));
     evict(files);
     for (const QString& pass : { u"first time "_s, u"second time"_s }) {
