@@ -100,7 +100,7 @@ public:
     }
     void start()
     {
-        m_worstNs = 0;
+        m_worstNs = m_worstAtNs = 0;
         m_clock.start();
         m_lastNs = 0;
         m_timer.start();
@@ -112,19 +112,26 @@ public:
         m_timer.stop();
         return static_cast<double>(m_worstNs) / 1e6;
     }
+    // When the longest stall ended, in ms from the start.
+    double worstEndedAtMs() const { return static_cast<double>(m_worstAtNs) / 1e6; }
 
 private:
     static constexpr int periodMs = 5;
     void tick()
     {
         const qint64 now = m_clock.nsecsElapsed();
-        m_worstNs = std::max(m_worstNs, now - m_lastNs - periodMs * 1'000'000LL);
+        const qint64 late = now - m_lastNs - periodMs * 1'000'000LL;
+        if (late > m_worstNs) {
+            m_worstNs = late;
+            m_worstAtNs = now;
+        }
         m_lastNs = now;
     }
     QTimer m_timer;
     QElapsedTimer m_clock;
     qint64 m_lastNs = 0;
     qint64 m_worstNs = 0;
+    qint64 m_worstAtNs = 0;
 };
 
 // Drops the files from the page cache, so that the next read goes to the disk (or whatever cache
@@ -424,7 +431,8 @@ void openPlaylistRow(Bench& bench)
             u"%5; longest stall %6; %7 progress texts%8; %9 files, total %10"_s.arg(pass)
                 .arg(ms(total))
                 .arg(total / read, 0, 'f', 2)
-                .arg(ms(total * scale), ms(*blocked), ms(stall))
+                .arg(ms(total * scale), ms(*blocked),
+                    ms(stall) + u" (it ended at "_s + ms(bench.watch.worstEndedAtMs()) + u")"_s)
                 .arg(progress.size())
                 .arg(
                     progress.isEmpty() ? QString() : u", the last \""_s + progress.last() + u"\""_s)
