@@ -681,7 +681,9 @@ void firstSeekRow(Bench& bench)
     const QString before = bench.course.headerless.first();
     const QString fresh = bench.course.spareHeaderless;
     {
-        // The file is measured and opened once before.
+        // The file is measured and opened once before (it was also measured into the length
+        // store by row 1). The new device is given only the file's name: whatever it knows of a
+        // file measured before, it must find by itself.
         SndFileMediaDevice earlier(SndFileMediaDevice::Output::Silent);
         earlier.setFileName(before);
         earlier.Open();
