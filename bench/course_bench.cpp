@@ -646,7 +646,13 @@ void moveOnRow(Bench& bench)
         parec.waitForFinished();
     }
     if (!finished)
-        say(u"   the list did not play to its end within 20 s"_s);
+        say(u"   the list did not play to its end within 20 s: file %1 of %2, mode %3, position "
+            u"%4 of %5 ms, tick %6"_s.arg(rig.mp3.CurFileIndex() + 1)
+                .arg(files.size())
+                .arg(rig.player.Mode())
+                .arg(rig.player.Position())
+                .arg(rig.player.Length())
+                .arg(rig.view.tickEnabled() ? u"on"_s : u"off"_s));
 
     say(u"   window's thread: the tick that moved on took %1 (longest tick %2); longest stall %3"_s
             .arg(ms(moveOnTick), ms(worstTick), ms(stall)));
