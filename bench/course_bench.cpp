@@ -359,6 +359,8 @@ struct Rig {
     {
         bar.width = 965;
         mp3.setMeasurer(&measurer);
+        player.setLengthCache(&table);
+        probe.setLengthCache(&table);
         QObject::connect(&mp3, &TMp3Player::timelineReady, [this] { ready = true; });
         view.onTick = [this] { controls.PlayTick(); };
     }
@@ -688,18 +690,21 @@ void firstSeekRow(Bench& bench)
     const QString fresh = bench.course.spareHeaderless;
     {
         // The file is measured and opened once before (it was also measured into the length
-        // store by row 1). The new device is given only the file's name: whatever it knows of a
-        // file measured before, it must find by itself.
+        // store by row 1). The new device is given the file's name and the length store, as the
+        // window gives its devices.
         SndFileMediaDevice earlier(SndFileMediaDevice::Output::Silent);
         earlier.setFileName(before);
         earlier.Open();
         earlier.Length();
     }
+    PlaylistDatabase database(bench.database);
+    LengthTable table(database);
     readMs({ fresh });
     for (const auto& [label, path] :
         { std::pair { u"measured before"_s, before }, std::pair { u"new            "_s, fresh } }) {
         const double anchor = medianScanMs(path);
         SndFileMediaDevice device(SndFileMediaDevice::Output::Silent);
+        device.setLengthCache(&table);
         device.setFileName(path);
         bench.watch.start();
         QElapsedTimer clock;

