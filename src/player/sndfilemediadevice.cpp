@@ -11,8 +11,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QIODevice>
 #include <QMediaDevices>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <mpg123.h>
 #include <sndfile.h>
@@ -138,6 +140,25 @@ struct SndFileMediaDevice::Decoder : FrameReader {
         const sf_count_t got = std::max<sf_count_t>(sf_readf_short(file, data, count), 0);
         at += got;
         return got;
+    }
+};
+
+// The file queued to follow the open one: opening on a worker, then open (or failed, without a
+// decoder).
+struct SndFileMediaDevice::Queued {
+    QString path;
+    QFutureWatcher<std::unique_ptr<Decoder>> opening;
+    bool opened = false;
+    std::unique_ptr<Decoder> decoder;
+
+    // Takes the decoder over once the opening is done, or with `wait` waits for it.
+    void collect(bool wait)
+    {
+        if (opened || (!wait && !opening.isFinished()))
+            return;
+        opening.waitForFinished();
+        opened = true;
+        decoder = opening.future().takeResult();
     }
 };
 
@@ -337,6 +358,14 @@ void SndFileMediaDevice::Open()
     Close();
     clearLoop();
     const QString path = FileName();
+    std::unique_ptr<Decoder> decoder = takeQueued(path);
+    clearNextFile();
+    m_decoder = decoder ? std::move(decoder) : openDecoder(path);
+    m_positionFrame = 0;
+}
+
+std::unique_ptr<SndFileMediaDevice::Decoder> SndFileMediaDevice::openDecoder(const QString& path)
+{
     auto decoder = std::make_unique<Decoder>();
     decoder->file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &decoder->info);
     if (!decoder->file)
@@ -366,8 +395,61 @@ void SndFileMediaDevice::Open()
             u"%1 frames at %2 Hz, more than %3 ms"_s.arg(decoder->frames)
                 .arg(info.samplerate)
                 .arg(std::numeric_limits<int>::max())));
-    m_decoder = std::move(decoder);
-    m_positionFrame = 0;
+    return decoder;
+}
+
+std::unique_ptr<SndFileMediaDevice::Decoder> SndFileMediaDevice::takeQueued(const QString& path)
+{
+    if (!m_queued || m_queued->path != path)
+        return nullptr;
+    m_queued->collect(true);
+    return std::move(m_queued->decoder);
+}
+
+void SndFileMediaDevice::nextFileChanged()
+{
+    // Reading that went on into the queued file already goes on to be heard.
+    if (!readsAhead() && m_stream)
+        m_stream->setFollower(nullptr, 0);
+    m_queued.reset();
+    if (nextFile().isEmpty())
+        return;
+    m_queued = std::make_unique<Queued>();
+    Queued& queued = *m_queued;
+    queued.path = nextFile();
+    connect(&queued.opening, &QFutureWatcherBase::finished, this, [this, &queued] {
+        queued.collect(false);
+        offerNext();
+    });
+    // A file that does not open stays queued without a decoder: its Open tells why.
+    queued.opening.setFuture(QtConcurrent::run([path = queued.path]() -> std::unique_ptr<Decoder> {
+        try {
+            return openDecoder(path);
+        } catch (const EcolvarError&) {
+            return nullptr;
+        }
+    }));
+}
+
+bool SndFileMediaDevice::readsAhead()
+{
+    if (!m_stream || m_stream->filesEntered() <= m_streamFile)
+        return false;
+    if (!m_ahead)
+        m_ahead = std::move(m_queued);
+    return true;
+}
+
+void SndFileMediaDevice::offerNext()
+{
+    if (!m_playing || readsAhead() || !m_queued || !m_queued->decoder)
+        return;
+    const Decoder& next = *m_queued->decoder;
+    // Into the next file only from the end of this one, and only when the output can play both.
+    if (m_stream->end() != m_decoder->frames || next.info.channels != m_decoder->info.channels
+        || next.info.samplerate != m_decoder->info.samplerate)
+        return;
+    m_stream->setFollower(m_queued->decoder.get(), next.frames);
 }
 
 void SndFileMediaDevice::Close()
@@ -380,6 +462,7 @@ void SndFileMediaDevice::Close()
 void SndFileMediaDevice::Play()
 {
     requireOpen();
+    update();
     if (m_playing)
         m_positionFrame = audibleFrame();
     stopOutput();
@@ -405,6 +488,7 @@ void SndFileMediaDevice::Play()
 void SndFileMediaDevice::Stop()
 {
     requireOpen();
+    update();
     if (m_playing)
         m_positionFrame = audibleFrame();
     stopOutput();
@@ -462,6 +546,10 @@ void SndFileMediaDevice::stopOutput()
 {
     m_poll.stop();
     m_playing = false;
+    // A file read ahead but not heard stays queued, unless the queue changed since.
+    if (readsAhead() && !m_queued && m_ahead && m_ahead->path == nextFile())
+        m_queued = std::move(m_ahead);
+    m_ahead.reset();
     // The output first: it reads from the stream until it is gone.
     m_pcm.reset();
     m_stream.reset();
@@ -504,17 +592,29 @@ void SndFileMediaDevice::startOutput(qint64 fromFrame, qint64 endFrame, Output o
         m_pcm = std::make_unique<SilentOutput>(m_stream.get(), info.samplerate, bytesPerFrame);
     m_positionFrame = fromFrame;
     m_playing = true;
+    m_streamFile = 0;
     m_poll.start();
+    offerNext();
 }
 
 void SndFileMediaDevice::update()
 {
     if (!m_playing)
         return;
+    if (readsAhead()
+        && m_stream->fileAt(m_pcm->playedFrames(m_stream->framesOut())) > m_streamFile) {
+        // What is heard has passed the seam: the next file is the open one.
+        ++m_streamFile;
+        m_decoder = std::move(m_ahead->decoder);
+        const QString path = m_ahead->path;
+        m_ahead.reset();
+        movedOn(path);
+        offerNext();
+    }
     if (m_pcm->failed()) {
         // The sound server went away: play the rest silently, so the timeline still ends.
         const qint64 here = audibleFrame();
-        const qint64 end = m_stream->end();
+        const qint64 end = readsAhead() ? m_decoder->frames : m_stream->end();
         stopOutput();
         startOutput(here, end, Output::Silent);
         return;
@@ -552,7 +652,8 @@ void SndFileMediaDevice::speedChanged()
 
 void SndFileMediaDevice::loopChanged()
 {
-    if (m_playing)
+    // A loop is of the open file, not of the one read ahead.
+    if (m_playing && !readsAhead())
         m_stream->setLoop(loopFrames());
 }
 
