@@ -601,7 +601,7 @@ void SndFileMediaDevice::update()
 {
     if (!m_playing)
         return;
-    if (readsAhead()
+    if (readsAhead() && m_ahead
         && m_stream->fileAt(m_pcm->playedFrames(m_stream->framesOut())) > m_streamFile) {
         // What is heard has passed the seam: the next file is the open one.
         ++m_streamFile;
