@@ -296,7 +296,7 @@ void TMp3Player::QueueNextFile()
     m_player.setNextFile(m_fileList.at(next));
 }
 
-bool TMp3Player::FollowDevice()
+void TMp3Player::FollowDevice()
 {
     bool moved = false;
     for (; m_movedOnSeen != m_player.movedOnCount(); ++m_movedOnSeen) {
@@ -309,7 +309,6 @@ bool TMp3Player::FollowDevice()
     }
     if (moved)
         QueueNextFile();
-    return moved;
 }
 
 } // namespace ecolvar

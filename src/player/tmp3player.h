@@ -87,8 +87,8 @@ public:
     // lengths are measured, or when the device does not play the located file.
     void QueueNextFile();
     // The device moved on into the queued file by itself: the located position follows it to
-    // the beginning of the next file, and the file after it is queued. Returns whether it moved.
-    bool FollowDevice();
+    // the beginning of the next file, and the file after it is queued.
+    void FollowDevice();
     // Length of the audio file at path in milliseconds; 0 when it is missing, and 0 after the
     // " 打不开" box when it cannot be opened.
     int ProbeLength(const QString& path);
