@@ -34,4 +34,21 @@ void MediaDevice::clearLoop()
     loopChanged();
 }
 
+void MediaDevice::setNextFile(const QString& path)
+{
+    if (path == m_nextFile)
+        return;
+    m_nextFile = path;
+    nextFileChanged();
+}
+
+void MediaDevice::movedOn(const QString& path)
+{
+    m_fileName = path;
+    if (m_nextFile == path)
+        m_nextFile.clear();
+    ++m_movedOn;
+    clearLoop();
+}
+
 } // namespace ecolvar

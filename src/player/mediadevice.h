@@ -100,10 +100,31 @@ public:
     void clearLoop();
     const std::optional<LoopRange>& loop() const { return m_loop; }
 
+    // The file queued to follow the open one (empty: none). The device may open it ahead of
+    // time; a play that reaches the end of the open file (no end point before it, no loop
+    // active) then goes on into it without a gap when both have the same format. Once what is
+    // heard has passed that seam, the queued file is the open one: FileName, Length and Position
+    // describe it, it has left the queue and movedOnCount() has gone up by one. Otherwise playback
+    // stops at the end as always, and an Open of the queued file uses what was opened ahead.
+    // Open of any other file empties the queue; Close keeps it. A change of the queue in the
+    // last moments of the open file (what the output already holds) may come too late: the
+    // device then still moves on to the file queued before, and a file queued since stays
+    // queued.
+    void setNextFile(const QString& path);
+    void clearNextFile() { setNextFile(QString()); }
+    const QString& nextFile() const { return m_nextFile; }
+    // How many times playback has moved on into a queued file, as of the last Position() or
+    // Mode().
+    int movedOnCount() const { return m_movedOn; }
+
 protected:
-    // Called after the speed or the loop changed.
+    // Called after the speed, the loop or the queued file changed.
     virtual void speedChanged() { }
     virtual void loopChanged() { }
+    virtual void nextFileChanged() { }
+    // Playback went on into the queued file `path`: it is the open file from now on (the loop,
+    // which belonged to the file before, ends).
+    void movedOn(const QString& path);
 
     struct PendingRange {
         std::optional<int> from;
@@ -129,6 +150,8 @@ private:
     bool m_toPending = false;
     double m_speed = 1.0;
     std::optional<LoopRange> m_loop;
+    QString m_nextFile;
+    int m_movedOn = 0;
 };
 
 // The error text of Play, Stop, Seek and Length without an open file.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace ecolvar {
 
@@ -52,14 +53,14 @@ void setStretchEngine(StretchEngine engine)
 
 PlaybackStream::PlaybackStream(FrameReader& reader, int channels, int sampleRate, qint64 from,
     qint64 end, double speed, std::optional<FrameRange> loop)
-    : m_reader(reader), m_channels(channels), m_rate(sampleRate), m_from(from), m_end(end),
+    : m_reader(&reader), m_channels(channels), m_rate(sampleRate), m_from(from), m_end(end),
       m_speed(speed), m_loop(loop),
       m_fadeFrames(std::max<qint64>(qint64(sampleRate) * loopFadeMs / 1000, 1)), m_cursor(from),
       m_sourceDone(from >= end), m_finished(from >= end)
 {
     m_clock.start();
     m_rates.push_back({ 0, 0.0, 1.0 });
-    m_jumps.push_back({ 0, from });
+    m_jumps.push_back({ 0, from, 0 });
     if (speed != 1.0)
         startStretcher();
 }
@@ -96,6 +97,31 @@ void PlaybackStream::setSpeed(double speed)
 void PlaybackStream::setLoop(std::optional<FrameRange> loop)
 {
     m_loop = loop;
+}
+
+void PlaybackStream::setFollower(FrameReader* reader, qint64 frames)
+{
+    if (m_sourceDone)
+        return;
+    m_follower.reset();
+    if (reader)
+        m_follower = Follower { reader, frames };
+}
+
+bool PlaybackStream::enterFollower()
+{
+    if (!m_follower)
+        return false;
+    const Follower next = *std::exchange(m_follower, std::nullopt);
+    if (next.frames <= 0 || !next.reader->seekFrame(0))
+        return false;
+    m_reader = next.reader;
+    m_jumps.push_back({ m_fed, 0, m_jumps.back().file + 1 });
+    m_from = 0;
+    m_cursor = 0;
+    m_end = next.frames;
+    m_loop.reset();
+    return true;
 }
 
 void PlaybackStream::startStretcher()
@@ -150,16 +176,22 @@ qint64 PlaybackStream::readSource(qint16* out, qint64 frames)
         = wraps ? std::min({ m_fadeFrames, (m_loop->to - m_loop->from) / 4, stop - m_cursor }) : 0;
     if (m_cursor < stop - fade) {
         const qint64 wanted = std::min(frames, stop - fade - m_cursor);
-        const qint64 got = std::max<qint64>(m_reader.readFrames(out, wanted), 0);
+        const qint64 got = std::max<qint64>(m_reader->readFrames(out, wanted), 0);
         m_cursor += got;
         m_fed += got;
         remember(out, got);
         // A short read is the real end of the file (a truncated MP3 announces more frames).
-        if (got < wanted || (!wraps && m_cursor >= m_end))
-            m_sourceDone = true;
+        if (got < wanted || (!wraps && m_cursor >= m_end)) {
+            if (!enterFollower())
+                m_sourceDone = true;
+            else if (got == 0)
+                return readSource(out, frames);
+        }
         return got;
     }
     if (!wraps) {
+        if (enterFollower())
+            return readSource(out, frames);
         m_sourceDone = true;
         return 0;
     }
@@ -171,7 +203,7 @@ void PlaybackStream::buildSeam(qint64 fade)
 {
     const FrameRange loop = *m_loop;
     std::vector<qint16> tail(std::size_t(fade * m_channels));
-    const qint64 got = std::max<qint64>(m_reader.readFrames(tail.data(), fade), 0);
+    const qint64 got = std::max<qint64>(m_reader->readFrames(tail.data(), fade), 0);
     if (got < fade) {
         // The file really ends inside the fade: play what there is and stop.
         tail.resize(std::size_t(got * m_channels));
@@ -186,10 +218,10 @@ void PlaybackStream::buildSeam(qint64 fade)
     const qint64 preroll = std::min(fade, loop.from);
     std::vector<qint16> before(std::size_t(fade * m_channels), 0);
     const qint64 skip = fade - preroll;
-    bool there = m_reader.seekFrame(loop.from - preroll);
+    bool there = m_reader->seekFrame(loop.from - preroll);
     if (there && preroll > 0)
-        there = m_reader.readFrames(before.data() + skip * m_channels, preroll) == preroll;
-    if (!there && !m_reader.seekFrame(loop.from)) {
+        there = m_reader->readFrames(before.data() + skip * m_channels, preroll) == preroll;
+    if (!there && !m_reader->seekFrame(loop.from)) {
         m_seam = std::move(tail);
         m_seamAt = 0;
         m_cursor += fade;
@@ -205,7 +237,7 @@ void PlaybackStream::buildSeam(qint64 fade)
     }
     m_seam = std::move(tail);
     m_seamAt = 0;
-    m_jumps.push_back({ m_fed + fade, loop.from });
+    m_jumps.push_back({ m_fed + fade, loop.from, m_jumps.back().file });
     m_cursor = loop.from;
 }
 
@@ -295,12 +327,22 @@ double PlaybackStream::unwrappedAt(qint64 outputFrame) const
         mark->unwrapped + double(outputFrame - mark->output) * mark->speed, double(m_fed));
 }
 
+const PlaybackStream::Jump& PlaybackStream::jumpAt(qint64 unwrapped) const
+{
+    return *std::prev(std::upper_bound(m_jumps.begin(), m_jumps.end(), unwrapped,
+        [](qint64 frame, const Jump& j) { return frame < j.unwrapped; }));
+}
+
 qint64 PlaybackStream::sourceFrameAt(qint64 outputFrame) const
 {
     const auto unwrapped = static_cast<qint64>(unwrappedAt(std::max<qint64>(outputFrame, 0)));
-    const auto jump = std::prev(std::upper_bound(m_jumps.begin(), m_jumps.end(), unwrapped,
-        [](qint64 frame, const Jump& j) { return frame < j.unwrapped; }));
-    return jump->source + (unwrapped - jump->unwrapped);
+    const Jump& jump = jumpAt(unwrapped);
+    return jump.source + (unwrapped - jump.unwrapped);
+}
+
+int PlaybackStream::fileAt(qint64 outputFrame) const
+{
+    return jumpAt(static_cast<qint64>(unwrappedAt(std::max<qint64>(outputFrame, 0)))).file;
 }
 
 } // namespace ecolvar

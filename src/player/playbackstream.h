@@ -46,10 +46,15 @@ void setStretchEngine(StretchEngine engine);
 // - Loop: while a loop is set and the reading is before its end, reaching the end continues at
 //   its start, sample-exact; the last few milliseconds before the end are crossfaded with those
 //   before the start, so the seam does not click and no sample after the end is ever played.
+// - Next file: with a follower set, reading that reaches the end frame (or the real end of the
+//   file) goes on at the follower's first frame, in the same output and at the same speed. The
+//   end frame must then be the end of the file, and the follower must have the same channels
+//   and sample rate. The loop belongs to the file it was set in and ends at that seam.
 //
 // Every output frame maps back to the source frame it plays (sourceFrameAt), whatever the speed
-// changes and loop passes in between. Used on one thread (an output of Qt 6.4 reads on the
-// thread that owns it); the output may ask atEnd() from its own thread, which reads a constant.
+// changes, loop passes and seams in between; fileAt tells which file it is in. Used on one thread
+// (an output of Qt 6.4 reads on the thread that owns it); the output may ask atEnd() from its own
+// thread, which reads a constant.
 class PlaybackStream : public QIODevice {
 public:
     PlaybackStream(FrameReader& reader, int channels, int sampleRate, qint64 from, qint64 end,
@@ -65,15 +70,23 @@ public:
 
     void setSpeed(double speed);
     void setLoop(std::optional<FrameRange> loop);
+    // The file to go on with at the end (nullptr: none), `frames` long. Ignored once the reading
+    // is done; the stream never owns the reader.
+    void setFollower(FrameReader* reader, qint64 frames);
+    // Files the reading has gone on into so far (0 while it reads the first).
+    int filesEntered() const { return m_jumps.back().file; }
 
     qint64 from() const { return m_from; }
     qint64 end() const { return m_end; }
     // Output frames handed out so far.
     qint64 framesOut() const { return m_framesOut; }
-    // The source frame that output frame `outputFrame` plays (0 is the first handed out).
+    // The source frame that output frame `outputFrame` plays (0 is the first handed out), in
+    // the file fileAt(outputFrame) counts from the first (0).
     qint64 sourceFrameAt(qint64 outputFrame) const;
+    int fileAt(qint64 outputFrame) const;
     // True once everything up to the end frame, or up to where the file really ends, is handed
-    // out; sourceEnd() is then the frame where reading stopped.
+    // out; sourceEnd() is then the frame where reading stopped. end() and sourceEnd() are of the
+    // file the reading is in.
     bool finished() const { return m_finished; }
     qint64 sourceEnd() const { return m_cursor; }
     bool stretching() const { return m_stretcher != nullptr; }
@@ -92,11 +105,20 @@ private:
     struct Jump {
         qint64 unwrapped; // from this unwrapped frame on
         qint64 source; // the source frame it is
+        int file; // in this file, counted from the first of the play
+    };
+    struct Follower {
+        FrameReader* reader;
+        qint64 frames;
     };
 
     // Source frames in reading order, the loop applied; 0 once the source is done.
     qint64 readSource(qint16* out, qint64 frames);
     void buildSeam(qint64 fade);
+    // Goes on into the follower; false when there is none or it cannot start.
+    bool enterFollower();
+    // The last jump at or before unwrapped frame `unwrapped`.
+    const Jump& jumpAt(qint64 unwrapped) const;
     qint64 readStretched(qint16* out, qint64 frames);
     void startStretcher();
     void remember(const qint16* frames, qint64 count);
@@ -104,7 +126,8 @@ private:
     // The output frame after the one that plays the last source frame read.
     qint64 outputEnd() const;
 
-    FrameReader& m_reader;
+    FrameReader* m_reader;
+    std::optional<Follower> m_follower;
     int m_channels;
     int m_rate;
     qint64 m_from;

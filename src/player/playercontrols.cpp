@@ -64,12 +64,16 @@ void PlayerControls::PlayTick()
 
 void PlayerControls::listModeTick(int width, qint64 total)
 {
-    const qint64 timelinePoint = m_device.Position() + m_player.CurFileStart();
+    // The device may have moved on into the next file since the last tick.
+    const int position = m_device.Position();
+    m_player.FollowDevice();
+    const qint64 timelinePoint = position + m_player.CurFileStart();
     m_bar.setThumb(
         truncToInt(static_cast<double>(timelinePoint) / static_cast<double>(total) * width));
-    m_view.setPositionText(
-        positionText(m_device.Position() + m_player.CurFileStart(), m_player.TotalLength()));
+    m_view.setPositionText(positionText(timelinePoint, m_player.TotalLength()));
     m_view.selectSideLine(m_player.CurFileIndex());
+    // A repeat segment set or cancelled since changes what follows.
+    m_player.QueueNextFile();
 
     // Past the repeat segment (or before it): back to its start.
     const int selStart = m_player.SelStart();

@@ -28,8 +28,9 @@ public:
 
     // One tick of Timer2: moves the thumb and the position label with the device, highlights the
     // current file, enforces the repeat segment and moves on to the next file of a list (from its
-    // beginning; a repeat segment restarts at its start point). Does nothing while the thumb is
-    // dragged.
+    // beginning; a repeat segment restarts at its start point). In a list the device normally
+    // goes on into the next file by itself (it is queued while a file plays) and the tick only
+    // follows it. Does nothing while the thumb is dragged.
     void PlayTick();
 
     void SpeedButton1Click(); // play / pause

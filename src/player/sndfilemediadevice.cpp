@@ -10,8 +10,10 @@
 #include <QAudioSink>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFutureWatcher>
 #include <QIODevice>
 #include <QMediaDevices>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <atomic>
@@ -42,6 +44,25 @@ qint64 framesToMs(qint64 frames, qint64 rate)
 }
 
 } // namespace
+
+// The file queued to follow the open one: opening on a worker, then open (or failed, without a
+// decoder).
+struct SndFileMediaDevice::Queued {
+    QString path;
+    QFutureWatcher<std::unique_ptr<AudioDecoder>> opening;
+    bool opened = false;
+    std::unique_ptr<AudioDecoder> decoder;
+
+    // Takes the decoder over once the opening is done, or with `wait` waits for it.
+    void collect(bool wait)
+    {
+        if (opened || (!wait && !opening.isFinished()))
+            return;
+        opening.waitForFinished();
+        opened = true;
+        decoder = opening.future().takeResult();
+    }
+};
 
 // Where the audio of a play goes: how much of what it took is not audible yet.
 class PcmOutput {
@@ -240,25 +261,102 @@ void SndFileMediaDevice::Open()
     clearLoop();
     m_scannedIndex.clear();
     const QString path = FileName();
-    const FileStamp stamp = m_cache ? FileStamp::of(path) : FileStamp();
-    const QByteArray knownIndex
-        = m_cache ? m_cache->findSeekIndex(path, stamp.size, stamp.modifiedMs) : QByteArray();
+    std::unique_ptr<AudioDecoder> decoder = takeQueued(path);
+    clearNextFile();
+    if (!decoder)
+        decoder = openDecoder(path, knownIndex(path));
+    rememberIndex(path, *decoder);
+    m_decoder = std::move(decoder);
+    m_positionFrame = 0;
+}
+
+QByteArray SndFileMediaDevice::knownIndex(const QString& path) const
+{
+    if (!m_cache)
+        return {};
+    const FileStamp stamp = FileStamp::of(path);
+    return m_cache->findSeekIndex(path, stamp.size, stamp.modifiedMs);
+}
+
+void SndFileMediaDevice::rememberIndex(const QString& path, const AudioDecoder& decoder)
+{
+    m_scannedIndex = decoder.scannedIndex();
+    if (m_cache && !m_scannedIndex.isEmpty()) {
+        const FileStamp stamp = FileStamp::of(path);
+        m_cache->store(path, stamp.size, stamp.modifiedMs,
+            static_cast<int>(framesToMs(decoder.frames(), decoder.sampleRate())), m_scannedIndex);
+    }
+}
+
+std::unique_ptr<AudioDecoder> SndFileMediaDevice::openDecoder(
+    const QString& path, const QByteArray& knownIndex)
+{
     std::unique_ptr<AudioDecoder> decoder = AudioDecoder::open(path, knownIndex);
-    const qint64 lengthMs = framesToMs(decoder->frames(), decoder->sampleRate());
     // Positions are ints of milliseconds: a longer file is refused rather than wrapped.
-    if (lengthMs > std::numeric_limits<int>::max())
+    if (framesToMs(decoder->frames(), decoder->sampleRate()) > std::numeric_limits<int>::max())
         throw EcolvarError(
             u"Cannot open the audio file \"%1\": it is longer than the player can "
             "count (%2 frames at %3 Hz, more than %4 ms)."_s.arg(QDir::toNativeSeparators(path))
                 .arg(decoder->frames())
                 .arg(decoder->sampleRate())
                 .arg(std::numeric_limits<int>::max()));
-    m_scannedIndex = decoder->scannedIndex();
-    if (m_cache && !m_scannedIndex.isEmpty())
-        m_cache->store(
-            path, stamp.size, stamp.modifiedMs, static_cast<int>(lengthMs), m_scannedIndex);
-    m_decoder = std::move(decoder);
-    m_positionFrame = 0;
+    return decoder;
+}
+
+std::unique_ptr<AudioDecoder> SndFileMediaDevice::takeQueued(const QString& path)
+{
+    if (!m_queued || m_queued->path != path)
+        return nullptr;
+    m_queued->collect(true);
+    return std::move(m_queued->decoder);
+}
+
+void SndFileMediaDevice::nextFileChanged()
+{
+    // Reading that went on into the queued file already goes on to be heard.
+    if (!readsAhead() && m_stream)
+        m_stream->setFollower(nullptr, 0);
+    m_queued.reset();
+    if (nextFile().isEmpty())
+        return;
+    m_queued = std::make_unique<Queued>();
+    Queued& queued = *m_queued;
+    queued.path = nextFile();
+    connect(&queued.opening, &QFutureWatcherBase::finished, this, [this, &queued] {
+        queued.collect(false);
+        offerNext();
+    });
+    // A file that does not open stays queued without a decoder: its Open tells why. The stored
+    // index is looked up here: the store belongs to this thread.
+    queued.opening.setFuture(QtConcurrent::run(
+        [path = queued.path, index = knownIndex(queued.path)]() -> std::unique_ptr<AudioDecoder> {
+            try {
+                return openDecoder(path, index);
+            } catch (const EcolvarError&) {
+                return nullptr;
+            }
+        }));
+}
+
+bool SndFileMediaDevice::readsAhead()
+{
+    if (!m_stream || m_stream->filesEntered() <= m_streamFile)
+        return false;
+    if (!m_ahead)
+        m_ahead = std::move(m_queued);
+    return true;
+}
+
+void SndFileMediaDevice::offerNext()
+{
+    if (!m_playing || readsAhead() || !m_queued || !m_queued->decoder)
+        return;
+    const AudioDecoder& next = *m_queued->decoder;
+    // Into the next file only from the end of this one, and only when the output can play both.
+    if (m_stream->end() != m_decoder->frames() || next.channels() != m_decoder->channels()
+        || next.sampleRate() != m_decoder->sampleRate())
+        return;
+    m_stream->setFollower(m_queued->decoder.get(), next.frames());
 }
 
 void SndFileMediaDevice::Close()
@@ -271,6 +369,7 @@ void SndFileMediaDevice::Close()
 void SndFileMediaDevice::Play()
 {
     requireOpen();
+    update();
     if (m_playing)
         m_positionFrame = audibleFrame();
     stopOutput();
@@ -296,6 +395,7 @@ void SndFileMediaDevice::Play()
 void SndFileMediaDevice::Stop()
 {
     requireOpen();
+    update();
     if (m_playing)
         m_positionFrame = audibleFrame();
     stopOutput();
@@ -353,6 +453,10 @@ void SndFileMediaDevice::stopOutput()
 {
     m_poll.stop();
     m_playing = false;
+    // A file read ahead but not heard stays queued, unless the queue changed since.
+    if (readsAhead() && !m_queued && m_ahead && m_ahead->path == nextFile())
+        m_queued = std::move(m_ahead);
+    m_ahead.reset();
     // The output first: it reads from the stream until it is gone.
     m_pcm.reset();
     m_stream.reset();
@@ -395,17 +499,30 @@ void SndFileMediaDevice::startOutput(qint64 fromFrame, qint64 endFrame, Output o
         m_pcm = std::make_unique<SilentOutput>(m_stream.get(), rate, bytesPerSample * channels);
     m_positionFrame = fromFrame;
     m_playing = true;
+    m_streamFile = 0;
     m_poll.start();
+    offerNext();
 }
 
 void SndFileMediaDevice::update()
 {
     if (!m_playing)
         return;
+    if (readsAhead() && m_ahead
+        && m_stream->fileAt(m_pcm->playedFrames(m_stream->framesOut())) > m_streamFile) {
+        // What is heard has passed the seam: the next file is the open one.
+        ++m_streamFile;
+        m_decoder = std::move(m_ahead->decoder);
+        const QString path = m_ahead->path;
+        m_ahead.reset();
+        rememberIndex(path, *m_decoder);
+        movedOn(path);
+        offerNext();
+    }
     if (m_pcm->failed()) {
         // The sound server went away: play the rest silently, so the timeline still ends.
         const qint64 here = audibleFrame();
-        const qint64 end = m_stream->end();
+        const qint64 end = readsAhead() ? m_decoder->frames() : m_stream->end();
         stopOutput();
         startOutput(here, end, Output::Silent);
         return;
@@ -443,7 +560,8 @@ void SndFileMediaDevice::speedChanged()
 
 void SndFileMediaDevice::loopChanged()
 {
-    if (m_playing)
+    // A loop is of the open file, not of the one read ahead.
+    if (m_playing && !readsAhead())
         m_stream->setLoop(loopFrames());
 }
 

@@ -18,7 +18,8 @@ class SinkParking;
 // The media device on libmpg123 (MP3) and libsndfile (WAV of any common sample format) and a
 // QAudioSink. The decoder streams the file a few milliseconds at a time; the whole file is never
 // in memory. Owned by the main window; lives and is used on the thread that created it, which
-// must run an event loop while playing.
+// must run an event loop while playing. A queued next file opens on a worker thread; its decoder
+// is handed back to this thread when done.
 //
 // Without an audio output (Output::Silent, or no sound device on the machine) a silent output
 // consumes the audio on a real-time clock, so position, mode and the end of a file behave the
@@ -52,8 +53,25 @@ public:
 protected:
     void speedChanged() override;
     void loopChanged() override;
+    void nextFileChanged() override;
 
 private:
+    struct Queued;
+
+    // Opens the file at path; throws EcolvarError with the reason when it cannot be played.
+    static std::unique_ptr<AudioDecoder> openDecoder(
+        const QString& path, const QByteArray& knownIndex);
+    // The seek index stored for path, empty without one or without a cache.
+    QByteArray knownIndex(const QString& path) const;
+    // Keeps the index a scan at the opening of path made, in the cache and for scannedSeekIndex.
+    void rememberIndex(const QString& path, const AudioDecoder& decoder);
+    // The queued file's decoder when path is the queued file and it opened, waiting for it if it
+    // is still opening.
+    std::unique_ptr<AudioDecoder> takeQueued(const QString& path);
+    // Hands the queued file to the stream when the play can go on into it.
+    void offerNext();
+    // Whether the stream reads a file after the one heard; it then owns the queued one (m_ahead).
+    bool readsAhead();
     void requireOpen() const;
     void stopOutput();
     void startOutput(qint64 fromFrame, qint64 endFrame, Output output);
@@ -68,6 +86,11 @@ private:
     Output m_output;
     std::unique_ptr<SinkParking> m_parking;
     std::unique_ptr<AudioDecoder> m_decoder;
+    // The queued file, opening or open; the stream may read it ahead of what is heard.
+    std::unique_ptr<Queued> m_queued;
+    std::unique_ptr<Queued> m_ahead;
+    // Files the play has moved on into: the stream's file that m_decoder is.
+    int m_streamFile = 0;
     std::unique_ptr<PlaybackStream> m_stream;
     std::unique_ptr<PcmOutput> m_pcm;
     QTimer m_poll;

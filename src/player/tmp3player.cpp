@@ -57,6 +57,7 @@ int TMp3Player::ProbeLength(const QString& path)
 void TMp3Player::stopForLoad()
 {
     m_view.setTickEnabled(false);
+    m_player.clearNextFile();
     m_player.Close();
 }
 
@@ -174,8 +175,10 @@ void TMp3Player::layOutTimeline(const QList<MeasuredLength>& lengths)
         return;
     m_view.setPositionText(positionText(0, m_totalLength));
     // A learner who started playing while the lengths were measured keeps listening.
-    if (measured && m_view.tickEnabled())
+    if (measured && m_view.tickEnabled()) {
+        QueueNextFile();
         return;
+    }
     m_player.setFileName(m_fileList.first());
     m_player.Open();
     m_player.setPlayFrom(0);
@@ -280,7 +283,36 @@ void TMp3Player::playLocated()
     // position to the end of the file.
     m_player.Play();
     m_player.Play();
+    m_movedOnSeen = m_player.movedOnCount();
+    QueueNextFile();
     m_view.setTickEnabled(true);
+}
+
+void TMp3Player::QueueNextFile()
+{
+    const qsizetype next = m_curFileIndex + 1;
+    const bool segment = m_selStart >= 0 && m_selEnd > 0;
+    if (!m_listMode || m_measuring || segment || next >= m_fileList.size()
+        || m_fileList.at(m_curFileIndex) != m_player.FileName()) {
+        m_player.clearNextFile();
+        return;
+    }
+    m_player.setNextFile(m_fileList.at(next));
+}
+
+void TMp3Player::FollowDevice()
+{
+    bool moved = false;
+    for (; m_movedOnSeen != m_player.movedOnCount(); ++m_movedOnSeen) {
+        if (m_curFileIndex + 1 >= m_segLengths.size())
+            continue;
+        m_curFileStart += m_segLengths.at(m_curFileIndex);
+        ++m_curFileIndex;
+        m_curOffset = 0;
+        moved = true;
+    }
+    if (moved)
+        QueueNextFile();
 }
 
 } // namespace ecolvar

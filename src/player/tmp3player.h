@@ -82,6 +82,13 @@ public:
     // enables the tick. A point on the boundary between two files plays the later one from its
     // beginning.
     void PlayFromPoint(qint64 ms);
+    // List mode: queues the file after the located one on the device, so that playing goes on
+    // into it without a gap; clears the queue at the last file, with a repeat segment set, while
+    // lengths are measured, or when the device does not play the located file.
+    void QueueNextFile();
+    // The device moved on into the queued file by itself: the located position follows it to
+    // the beginning of the next file, and the file after it is queued.
+    void FollowDevice();
     // Length of the audio file at path in milliseconds; 0 when it is missing, and 0 after the
     // " 打不开" box when it cannot be opened.
     int ProbeLength(const QString& path);
@@ -136,6 +143,8 @@ private:
     qint64 m_curFileStart = 0;
     int m_selStart = 0;
     int m_selEnd = 0;
+    // The device's movedOnCount() that the located position has followed.
+    int m_movedOnSeen = 0;
 };
 
 } // namespace ecolvar

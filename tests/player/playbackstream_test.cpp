@@ -196,5 +196,55 @@ TEST(PlaybackStream, SpeedChangeWhilePlayingKeepsThePosition)
     }
 }
 
+// With a follower, the end of the file is followed by the follower's first frame in the same
+// output: nothing dropped, nothing doubled, nothing between; positions and files follow the seam.
+TEST(PlaybackStream, GoesOnIntoTheFollowerAtItsFirstFrame)
+{
+    RampReader first(1'000);
+    RampReader second(500);
+    auto stream = openStream(first, 900, 1'000, 1.0);
+    stream->setFollower(&second, 500);
+    const std::vector<qint16> out = pull(*stream, 1'000'000);
+    ASSERT_TRUE(stream->finished());
+    ASSERT_EQ(out.size(), std::size_t(2 * 600));
+    for (qint64 o = 0; o < 600; ++o)
+        ASSERT_EQ(out[2 * o], o < 100 ? 900 + o : o - 100) << "output frame " << o;
+    EXPECT_EQ(stream->fileAt(99), 0);
+    EXPECT_EQ(stream->sourceFrameAt(99), 999);
+    EXPECT_EQ(stream->fileAt(100), 1);
+    EXPECT_EQ(stream->sourceFrameAt(100), 0);
+    EXPECT_EQ(stream->sourceFrameAt(599), 499);
+    EXPECT_EQ(stream->sourceEnd(), 500);
+
+    // A loop holds playing inside the first file: the follower waits.
+    RampReader looped(1'000);
+    auto loopStream = openStream(looped, 0, 1'000, 1.0, FrameRange { 500, 1'000 });
+    loopStream->setFollower(&second, 500);
+    pull(*loopStream, 5'000);
+    EXPECT_EQ(loopStream->filesEntered(), 0);
+    EXPECT_EQ(loopStream->fileAt(loopStream->framesOut() - 1), 0);
+}
+
+// Stretched, the seam comes out where the first file's last frame plays, and what comes out on
+// either side still matches the reported source frame within 10 ms.
+TEST(PlaybackStream, StretchedOutputMapsAcrossTheSeam)
+{
+    RampReader first(99'225, true);
+    RampReader second(44'100, true);
+    const double speed = 1.5;
+    auto stream = openStream(first, 11'025, 99'225, speed);
+    stream->setFollower(&second, 44'100);
+    const std::vector<qint16> out = pull(*stream, 1'000'000);
+    ASSERT_TRUE(stream->finished());
+    const double seam = 88'200 / speed;
+    EXPECT_NEAR(double(out.size()) / 2, seam + 44'100 / speed, 441);
+    qint64 firstInSecond = 0;
+    while (stream->fileAt(firstInSecond) == 0)
+        ++firstInSecond;
+    EXPECT_NEAR(double(firstInSecond), seam, 441);
+    EXPECT_LE(stream->sourceFrameAt(firstInSecond), 2);
+    EXPECT_LE(worstMarkerErrorMs(*stream, out), 10);
+}
+
 } // namespace
 } // namespace ecolvar

@@ -17,6 +17,7 @@ class PlayerControlsTest : public test::PlayerRig { };
 TEST_F(PlayerControlsTest, ListPlaysOnIntoTheNextFileAndStopsAtTheEndOfTheTimeline)
 {
     loadList({ 30'000, 10'000 });
+    device.addFile(path(u"f1.mp3"_s), 10'000, 1); // another format: the device cannot go on
     at(0, &Controls::SpeedButton1Click);
     EXPECT_EQ(device.openFile(), path(u"f0.mp3"_s));
     EXPECT_EQ(device.Position(), 100);
@@ -27,7 +28,7 @@ TEST_F(PlayerControlsTest, ListPlaysOnIntoTheNextFileAndStopsAtTheEndOfTheTimeli
     EXPECT_EQ(view.positionText, u"位置：0:0:3/0:0:40"_s);
     EXPECT_EQ(view.selectedLine, 0);
 
-    // File 0 ends at 30 000 (bar 300): the tick moves on to the next file, from its beginning.
+    // File 0 ends at 30 000 (bar 300): the tick opens the next file, from its beginning.
     play(27'000);
     EXPECT_EQ(device.openFile(), path(u"f1.mp3"_s));
     EXPECT_EQ(player.CurFileStart(), 30'000);
@@ -56,7 +57,7 @@ TEST_F(PlayerControlsTest, AFileShorterThanOneBarUnitIsPlayedNotSteppedOver)
     loadList({ 30'000, 50, 9'950 });
     at(290, &Controls::SpeedButton1Click);
     play(1'500);
-    EXPECT_TRUE(device.calls().contains(u"Open f1.mp3"_s));
+    EXPECT_TRUE(device.calls().contains(u"Move on f1.mp3"_s));
     EXPECT_EQ(device.openFile(), path(u"f2.mp3"_s));
     EXPECT_EQ(player.CurFileIndex(), 2);
 }
@@ -71,6 +72,52 @@ TEST_F(PlayerControlsTest, AFileEndingOnTheBarsLastUnitStillMovesOnToTheNext)
     play(666);
     EXPECT_EQ(bar.thumb(), 400);
     EXPECT_FALSE(view.tick);
+}
+
+// Files of one format: the device goes on into the next file by itself, and the tick follows.
+TEST_F(PlayerControlsTest, ListMovesOnIntoTheNextFileWithoutReopeningIt)
+{
+    loadList({ 1'000, 1'000, 1'000 }); // 7.5 ms a bar unit
+    at(0, &Controls::SpeedButton1Click);
+    EXPECT_EQ(device.Position(), 7);
+    EXPECT_EQ(device.nextFile(), path(u"f1.mp3"_s));
+
+    play(999); // file 0 ends during the third tick, 6 ms before its end
+    // The first file was opened when the list was laid out: nothing is opened again.
+    EXPECT_EQ(device.calls().filter(u"Open"_s), QStringList());
+    EXPECT_TRUE(device.calls().contains(u"Move on f1.mp3"_s));
+    EXPECT_EQ(device.Mode(), ModePlaying);
+    EXPECT_EQ(player.CurFileIndex(), 1);
+    EXPECT_EQ(player.CurFileStart(), 1'000);
+    EXPECT_EQ(timelinePoint(), 1'006);
+    EXPECT_EQ(bar.thumb(), 1'006 * 400 / 3'000);
+    EXPECT_EQ(view.selectedLine, 1);
+    EXPECT_EQ(device.nextFile(), path(u"f2.mp3"_s));
+
+    // On into the last file; nothing follows it, and the timeline ends there.
+    play(999);
+    EXPECT_EQ(player.CurFileIndex(), 2);
+    EXPECT_TRUE(device.nextFile().isEmpty());
+    play(999);
+    EXPECT_EQ(device.calls().filter(u"Open"_s), QStringList());
+    EXPECT_EQ(bar.thumb(), 400);
+    EXPECT_FALSE(view.tick);
+
+    // A repeat segment keeps playing inside it: nothing is queued while it is set.
+    at(0, &Controls::SpeedButton1Click);
+    EXPECT_EQ(device.nextFile(), path(u"f1.mp3"_s));
+    at(0, &Controls::SpeedButton6Click);
+    at(120, &Controls::SpeedButton9Click);
+    play(333);
+    EXPECT_TRUE(device.nextFile().isEmpty());
+    EXPECT_EQ(timelinePoint(), 7 + 333);
+
+    // A new document empties the queue.
+    at(0, &Controls::SpeedButton11Click);
+    play(333);
+    EXPECT_EQ(device.nextFile(), path(u"f1.mp3"_s));
+    loadList({ 1'000 });
+    EXPECT_TRUE(device.nextFile().isEmpty());
 }
 
 class ListRepeatTest : public PlayerControlsTest { };

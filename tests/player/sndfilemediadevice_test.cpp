@@ -445,6 +445,72 @@ TEST(SndFileMediaDevice, LoopsInsideTheFile)
     }
 }
 
+// Queued with the same format, the next file plays on in the same play: once the seam is heard,
+// the device describes the new file, and playing ends at that file's end.
+TEST(SndFileMediaDevice, GoesOnIntoTheQueuedFileOfTheSameFormat)
+{
+    QTemporaryDir dir;
+    const QString first = audioFixture(u"tone.wav"_s);
+    const QString second = dir.filePath(u"second.wav"_s);
+    ASSERT_TRUE(QFile::copy(first, second));
+    for (const double speed : { 1.0, 1.5 }) {
+        SCOPED_TRACE(speed);
+        auto device = openDevice(u"tone.wav"_s);
+        device->setSpeed(speed);
+        device->setNextFile(second);
+        device->Seek(1'700);
+        device->Play();
+        const QDeadlineTimer deadline(5'000);
+        int last = 0;
+        for (;;) {
+            const int now = device->Position();
+            if (device->movedOnCount() > 0)
+                break;
+            ASSERT_FALSE(deadline.hasExpired());
+            ASSERT_EQ(device->Mode(), ModePlaying);
+            EXPECT_EQ(device->FileName(), first);
+            ASSERT_GE(now, last);
+            last = now;
+            QTest::qWait(5);
+        }
+        EXPECT_EQ(device->FileName(), second);
+        EXPECT_TRUE(device->nextFile().isEmpty());
+        EXPECT_EQ(device->Mode(), ModePlaying);
+        EXPECT_LT(device->Position(), 1'000);
+        EXPECT_EQ(device->Length(), 2'000);
+        ASSERT_TRUE(waitUntilStopped(*device));
+        EXPECT_EQ(device->Position(), 2'000);
+        EXPECT_EQ(device->movedOnCount(), 1);
+    }
+}
+
+// A queued file of another format, or one that does not open, is not played on into: playing
+// stops at the end as always, and opening the queued file then opens it or says why it cannot.
+TEST(SndFileMediaDevice, StopsAtTheEndBeforeAQueuedFileItCannotGoOnInto)
+{
+    for (const QString& name : { u"float48k.wav"_s, u"mono8k.wav"_s, u"empty.mp3"_s }) {
+        SCOPED_TRACE(name.toStdString());
+        const QString next = audioFixture(name);
+        auto device = openDevice(u"tone.wav"_s);
+        device->setNextFile(next);
+        QTest::qWait(50); // time to open it ahead
+        device->Seek(1'800);
+        device->Play();
+        ASSERT_TRUE(waitUntilStopped(*device));
+        EXPECT_EQ(device->Position(), 2'000);
+        EXPECT_EQ(device->FileName(), audioFixture(u"tone.wav"_s));
+        EXPECT_EQ(device->movedOnCount(), 0);
+        device->setFileName(next);
+        if (name == u"empty.mp3") {
+            EXPECT_THROW(device->Open(), EcolvarError);
+        } else {
+            device->Open();
+            EXPECT_EQ(device->Length(), 2'000);
+        }
+        EXPECT_TRUE(device->nextFile().isEmpty());
+    }
+}
+
 // Without a sound server the speakers' device plays silently, with the same positions and end.
 // ctest runs this with the server out of reach (player_without_sound_server).
 TEST(SndFileMediaDevice, PlaysSilentlyWithoutASoundServer)

@@ -11,9 +11,10 @@ using namespace Qt::StringLiterals;
 
 namespace ecolvar::test {
 
-void FakeMediaDevice::addFile(const QString& path, int lengthMs)
+void FakeMediaDevice::addFile(const QString& path, int lengthMs, int format)
 {
     m_lengths.insert(path, lengthMs);
+    m_formats.insert(path, format);
 }
 
 void FakeMediaDevice::addBrokenFile(const QString& path, const QString& errorText)
@@ -32,6 +33,7 @@ void FakeMediaDevice::Open()
     Close();
     clearLoop();
     m_calls.append(u"Open "_s + QFileInfo(FileName()).fileName());
+    clearNextFile();
     if (m_broken.contains(FileName()))
         throw EcolvarError(m_broken.value(FileName()));
     if (!m_lengths.contains(FileName()))
@@ -115,10 +117,26 @@ void FakeMediaDevice::advance(int ms)
         const int length = loop()->toMs - loop()->fromMs;
         m_position = loop()->fromMs + (m_position - loop()->toMs) % length;
     }
+    while (m_position >= m_end && m_end == m_length && moveOn())
+        ;
     if (m_position >= m_end) {
         m_position = m_end;
         m_mode = ModeStopped;
     }
+}
+
+bool FakeMediaDevice::moveOn()
+{
+    const QString next = nextFile();
+    if (next.isEmpty() || !m_lengths.contains(next) || m_broken.contains(next)
+        || m_formats.value(next) != m_formats.value(m_openFile))
+        return false;
+    m_calls.append(u"Move on "_s + QFileInfo(next).fileName());
+    m_position -= m_length;
+    m_openFile = next;
+    m_length = m_end = m_lengths.value(next);
+    movedOn(next);
+    return true;
 }
 
 } // namespace ecolvar::test

@@ -8,11 +8,13 @@
 namespace ecolvar::test {
 
 // A media device over imaginary files, driven by a manual clock: time passes only in
-// advance(). Records every operation in calls() ("Open a.mp3", "Seek 100", "Play 0-5000", ...).
+// advance(). Records every operation in calls() ("Open a.mp3", "Seek 100", "Play 0-5000", ...,
+// and "Move on b.mp3" when playing goes on into the queued file).
 class FakeMediaDevice : public MediaDevice {
 public:
-    // A file that opens with the given length in milliseconds.
-    void addFile(const QString& path, int lengthMs);
+    // A file that opens with the given length in milliseconds. Playing moves on without a gap
+    // only between files of the same format.
+    void addFile(const QString& path, int lengthMs, int format = 0);
     // A file whose Open throws with the given text.
     void addBrokenFile(const QString& path, const QString& errorText);
 
@@ -27,8 +29,9 @@ public:
     void setVolume(float level) override { m_volume = level; }
 
     // Lets ms milliseconds of playback pass: the position moves on at the speed, continues at
-    // the loop's start when it reaches the loop's end, and playing stops at the end point (or
-    // the end of the file) with the position there.
+    // the loop's start when it reaches the loop's end, goes on into the queued file at the end
+    // of the file when it can, and otherwise stops at the end point (or the end of the file)
+    // with the position there.
     void advance(int ms);
 
     bool isOpen() const { return m_open; }
@@ -40,7 +43,11 @@ public:
 private:
     void requireOpen() const;
 
+    // Moves on into the queued file; false when playing cannot go on into it.
+    bool moveOn();
+
     QHash<QString, int> m_lengths;
+    QHash<QString, int> m_formats;
     QHash<QString, QString> m_broken;
     QStringList m_calls;
     QString m_openFile;
