@@ -5,7 +5,9 @@
 #include <QPromise>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <algorithm>
 #include <exception>
+#include <numeric>
 
 namespace ecolvar {
 
@@ -51,16 +53,15 @@ LengthMeasurer::~LengthMeasurer()
 
 bool LengthMeasurer::isRunning() const
 {
-    return m_watcher != nullptr;
+    return !m_watchers.isEmpty();
 }
 
 void LengthMeasurer::cancel()
 {
     ++m_generation;
-    if (m_watcher) {
-        m_watcher->cancel();
-        m_watcher = nullptr;
-    }
+    for (QFutureWatcher<MeasuredLength>* watcher : std::as_const(m_watchers))
+        watcher->cancel();
+    m_watchers.clear();
 }
 
 void LengthMeasurer::start(const QStringList& paths)
@@ -69,57 +70,68 @@ void LengthMeasurer::start(const QStringList& paths)
     m_stamps.clear();
     m_unknown.clear();
     m_lengths = QList<MeasuredLength>(paths.size());
-    QStringList unknownPaths;
     for (qsizetype i = 0; i < paths.size(); ++i) {
         const FileStamp fileStamp = FileStamp::of(paths.at(i));
         const Stamp stamp { paths.at(i), fileStamp.size, fileStamp.modifiedMs };
         m_stamps.append(stamp);
         if (const std::optional<int> known
-            = m_cache ? m_cache->find(stamp.path, stamp.size, stamp.modifiedMs) : std::nullopt) {
+            = m_cache ? m_cache->find(stamp.path, stamp.size, stamp.modifiedMs) : std::nullopt)
             m_lengths[i].lengthMs = *known;
-        } else {
+        else
             m_unknown.append(i);
-            unknownPaths.append(stamp.path);
-        }
     }
     if (m_unknown.isEmpty()) {
         Q_EMIT finished(m_lengths);
         return;
     }
 
+    // One worker per core, worker w taking the unknown files w, w + workers, ...: the first
+    // files of the list are measured first.
+    const qsizetype workers = std::clamp<qsizetype>(m_pool.maxThreadCount(), 1, m_unknown.size());
+    m_workerDone = QList<int>(workers, 0);
     const quint64 generation = m_generation;
-    auto* watcher = new QFutureWatcher<MeasuredLength>(this);
-    m_watcher = watcher;
-    connect(
-        watcher, &QFutureWatcherBase::progressValueChanged, this, [this, generation](int value) {
-            if (generation != m_generation)
+    for (qsizetype w = 0; w < workers; ++w) {
+        QStringList share;
+        for (qsizetype k = w; k < m_unknown.size(); k += workers)
+            share.append(m_stamps.at(m_unknown.at(k)).path);
+        auto* watcher = new QFutureWatcher<MeasuredLength>(this);
+        m_watchers.append(watcher);
+        connect(watcher, &QFutureWatcherBase::progressValueChanged, this,
+            [this, generation, w](int value) {
+                if (generation != m_generation)
+                    return;
+                m_workerDone[w] = value;
+                const auto total = static_cast<int>(m_stamps.size());
+                const int done = std::accumulate(m_workerDone.cbegin(), m_workerDone.cend(), 0);
+                Q_EMIT progress(total - static_cast<int>(m_unknown.size()) + done, total);
+            });
+        connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, generation, w] {
+            watcher->deleteLater();
+            if (generation != m_generation || watcher->isCanceled())
                 return;
-            const auto total = static_cast<int>(m_stamps.size());
-            Q_EMIT progress(total - static_cast<int>(m_unknown.size()) + value, total);
+            const QList<MeasuredLength> measured = watcher->future().results();
+            const qsizetype stride = m_workerDone.size();
+            for (qsizetype j = 0; j < measured.size(); ++j)
+                m_lengths[m_unknown.at(w + j * stride)] = measured.at(j);
+            m_watchers.removeOne(watcher);
+            if (m_watchers.isEmpty())
+                allMeasured();
         });
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, generation] {
-        watcher->deleteLater();
-        if (generation != m_generation || watcher->isCanceled())
-            return;
-        m_watcher = nullptr;
-        workerFinished(watcher->future());
-    });
-    watcher->setFuture(QtConcurrent::run(measureAll, m_probes, unknownPaths));
+        watcher->setFuture(QtConcurrent::run(&m_pool, measureAll, m_probes, share));
+    }
 }
 
-void LengthMeasurer::workerFinished(const QFuture<MeasuredLength>& future)
+void LengthMeasurer::allMeasured()
 {
-    const QList<MeasuredLength> measured = future.results();
+    // Only lengths that a timeline can use are remembered: a file that failed may be repaired
+    // under the same stamp.
     QList<LengthRecord> records;
-    for (qsizetype k = 0; k < m_unknown.size() && k < measured.size(); ++k) {
-        const qsizetype i = m_unknown.at(k);
-        m_lengths[i] = measured.at(k);
-        // Only lengths that a timeline can use are remembered: a file that failed may be
-        // repaired under the same stamp.
+    for (const qsizetype i : std::as_const(m_unknown)) {
+        const MeasuredLength& measured = m_lengths.at(i);
         const Stamp& stamp = m_stamps.at(i);
-        if (measured.at(k).error.isEmpty() && measured.at(k).lengthMs > 0)
-            records.append({ stamp.path, { stamp.size, stamp.modifiedMs }, measured.at(k).lengthMs,
-                measured.at(k).seekIndex });
+        if (measured.error.isEmpty() && measured.lengthMs > 0)
+            records.append({ stamp.path, { stamp.size, stamp.modifiedMs }, measured.lengthMs,
+                measured.seekIndex });
     }
     if (m_cache)
         m_cache->storeAll(records);

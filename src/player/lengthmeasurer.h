@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QThreadPool>
 
 #include <functional>
 #include <memory>
@@ -24,9 +25,9 @@ struct MeasuredLength {
     QByteArray seekIndex;
 };
 
-// Measures the lengths of a timeline's files on a worker thread, so the window never waits for a
-// long scan: files found in the cache are known at once, the others are measured one after the
-// other with a probe of the worker's own and then stored. Lives on the window's thread, where
+// Measures the lengths of a timeline's files on worker threads (one per core), so the window never
+// waits for a long scan: files found in the cache are known at once, the others are measured by
+// workers each with a probe of its own, then stored together. Lives on the window's thread, where
 // its signals arrive. Starting a new run cancels the one in progress: its results never arrive.
 class LengthMeasurer : public QObject {
     Q_OBJECT
@@ -55,17 +56,22 @@ private:
         qint64 size = 0;
         qint64 modifiedMs = 0;
     };
-    void workerFinished(const QFuture<MeasuredLength>& future);
+    void allMeasured();
 
     ProbeFactory m_probes;
     LengthCache* m_cache;
-    // The run in progress: its files, the lengths known so far, and the indexes measured by the
-    // worker. A run's signals count only while its generation is the current one.
+    // The run in progress: its files, the lengths known so far, the indexes of the files the
+    // workers measure, and how many each has done. A run's signals count only while its
+    // generation is the current one.
     QList<Stamp> m_stamps;
     QList<MeasuredLength> m_lengths;
     QList<qsizetype> m_unknown;
-    QFutureWatcher<MeasuredLength>* m_watcher = nullptr;
+    QList<int> m_workerDone;
+    QList<QFutureWatcher<MeasuredLength>*> m_watchers;
     quint64 m_generation = 0;
+    // The measuring threads, apart from the global pool, which other work needs meanwhile.
+    // Declared last: destroyed first, it waits for workers still finishing a file.
+    QThreadPool m_pool;
 };
 
 } // namespace ecolvar
