@@ -25,10 +25,11 @@ struct MeasuredLength {
     QByteArray seekIndex;
 };
 
-// Measures the lengths of a timeline's files on worker threads (one per core), so the window never
-// waits for a long scan: files found in the cache are known at once, the others are measured by
-// workers each with a probe of its own, then stored together. Lives on the window's thread, where
-// its signals arrive. Starting a new run cancels the one in progress: its results never arrive.
+// Measures the lengths of a timeline's files on worker threads (one per core but one), so the
+// window never waits for a long scan: files found in the cache are known at once, the others are
+// measured by workers each with a probe of its own, then stored together. Lives on the window's
+// thread, where its signals arrive. Starting a new run cancels the one in progress: its results
+// never arrive.
 class LengthMeasurer : public QObject {
     Q_OBJECT
 
