@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -261,8 +262,14 @@ public:
     {
         if (frame == m_at)
             return true;
-        m_at = mpg123_seek(m_handle, static_cast<off_t>(frame), SEEK_SET) == frame ? frame : -1;
-        return m_at == frame;
+        bool sought = mpg123_seek(m_handle, static_cast<off_t>(frame), SEEK_SET) == frame;
+        if (!sought && std::exchange(m_storedIndex, false)) {
+            // The stored index does not fit the file after all: seek without it.
+            mpg123_set_index(m_handle, nullptr, 0, 0);
+            sought = mpg123_seek(m_handle, static_cast<off_t>(frame), SEEK_SET) == frame;
+        }
+        m_at = sought ? frame : -1;
+        return sought;
     }
     qint64 readFrames(qint16* data, qint64 count) override
     {
@@ -301,9 +308,10 @@ private:
 
     bool useIndex(Mp3SeekIndex& index)
     {
-        return mpg123_set_index(m_handle, index.offsets.data(), static_cast<off_t>(index.step),
-                   index.offsets.size())
+        m_storedIndex = mpg123_set_index(m_handle, index.offsets.data(),
+                            static_cast<off_t>(index.step), index.offsets.size())
             == MPG123_OK;
+        return m_storedIndex;
     }
 
     // Walks the frame headers without decoding: the exact length, and an index for seeking.
@@ -334,6 +342,8 @@ private:
     mpg123_handle* m_handle;
     // The frame the next read returns; -1 after a failed seek.
     qint64 m_at = 0;
+    // Seeking uses an index handed in, not one of libmpg123's own making.
+    bool m_storedIndex = false;
 };
 
 } // namespace

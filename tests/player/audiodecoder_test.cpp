@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -69,6 +70,32 @@ TEST(AudioDecoder, AStoredSeekIndexSparesTheScanAndReadsWhatTheScanRead)
             EXPECT_EQ(rescanned->scannedIndex(), index);
             EXPECT_EQ(rescanned->frames(), frames);
         }
+    }
+}
+
+// The index of a file whose bytes have since moved by one, its size the same: every stored offset
+// falls inside a frame. The index is taken, and seeks still read what a fresh scan reads.
+TEST(AudioDecoder, AStoredIndexThatMissesTheFramesIsDropped)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"shifted.mp3"_s);
+    QFile::copy(audioFixture(u"sweep.mp3"_s), path);
+    const QByteArray index = AudioDecoder::open(path)->scannedIndex();
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        const QByteArray bytes = file.readAll();
+        file.seek(0);
+        file.write(bytes.mid(1) + QByteArray(1, '\0'));
+    }
+    const auto shifted = AudioDecoder::open(path, index);
+    EXPECT_TRUE(shifted->scannedIndex().isEmpty());
+    const auto scanned = AudioDecoder::open(path);
+    const qint64 frames = std::min(shifted->frames(), scanned->frames());
+    for (const qint64 frame : { frames / 2, frames / 5 }) {
+        const std::vector<qint16> expected = samplesAt(*scanned, frame);
+        EXPECT_FALSE(expected.empty());
+        EXPECT_EQ(samplesAt(*shifted, frame), expected) << frame;
     }
 }
 
