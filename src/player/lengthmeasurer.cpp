@@ -71,15 +71,14 @@ void LengthMeasurer::cancel()
 void LengthMeasurer::start(const QStringList& paths)
 {
     cancel();
-    m_stamps.clear();
+    m_files.clear();
     m_unknown.clear();
     m_lengths = QList<MeasuredLength>(paths.size());
     for (qsizetype i = 0; i < paths.size(); ++i) {
-        const FileStamp fileStamp = FileStamp::of(paths.at(i));
-        const Stamp stamp { paths.at(i), fileStamp.size, fileStamp.modifiedMs };
-        m_stamps.append(stamp);
+        const FileStamp stamp = FileStamp::of(paths.at(i));
+        m_files.append({ paths.at(i), stamp, 0, {} });
         if (const std::optional<int> known
-            = m_cache ? m_cache->find(stamp.path, stamp.size, stamp.modifiedMs) : std::nullopt)
+            = m_cache ? m_cache->find(paths.at(i), stamp.size, stamp.modifiedMs) : std::nullopt)
             m_lengths[i].lengthMs = *known;
         else
             m_unknown.append(i);
@@ -97,7 +96,7 @@ void LengthMeasurer::start(const QStringList& paths)
     for (qsizetype w = 0; w < workers; ++w) {
         QStringList share;
         for (qsizetype k = w; k < m_unknown.size(); k += workers)
-            share.append(m_stamps.at(m_unknown.at(k)).path);
+            share.append(m_files.at(m_unknown.at(k)).path);
         auto* watcher = new QFutureWatcher<MeasuredLength>(this);
         m_watchers.append(watcher);
         connect(watcher, &QFutureWatcherBase::progressValueChanged, this,
@@ -105,7 +104,7 @@ void LengthMeasurer::start(const QStringList& paths)
                 if (generation != m_generation)
                     return;
                 m_workerDone[w] = value;
-                const auto total = static_cast<int>(m_stamps.size());
+                const auto total = static_cast<int>(m_files.size());
                 const int done = std::accumulate(m_workerDone.cbegin(), m_workerDone.cend(), 0);
                 Q_EMIT progress(total - static_cast<int>(m_unknown.size()) + done, total);
             });
@@ -132,10 +131,12 @@ void LengthMeasurer::allMeasured()
     QList<LengthRecord> records;
     for (const qsizetype i : std::as_const(m_unknown)) {
         const MeasuredLength& measured = m_lengths.at(i);
-        const Stamp& stamp = m_stamps.at(i);
-        if (measured.error.isEmpty() && measured.lengthMs > 0)
-            records.append({ stamp.path, { stamp.size, stamp.modifiedMs }, measured.lengthMs,
-                measured.seekIndex });
+        if (measured.error.isEmpty() && measured.lengthMs > 0) {
+            LengthRecord record = m_files.at(i);
+            record.lengthMs = measured.lengthMs;
+            record.seekIndex = measured.seekIndex;
+            records.append(record);
+        }
     }
     if (m_cache)
         m_cache->storeAll(records);

@@ -52,19 +52,14 @@ Q_SIGNALS:
     void finished(const QList<MeasuredLength>& lengths);
 
 private:
-    struct Stamp {
-        QString path;
-        qint64 size = 0;
-        qint64 modifiedMs = 0;
-    };
     void allMeasured();
 
     ProbeFactory m_probes;
     LengthCache* m_cache;
-    // The run in progress: its files, the lengths known so far, the indexes of the files the
-    // workers measure, and how many each has done. A run's signals count only while its
-    // generation is the current one.
-    QList<Stamp> m_stamps;
+    // The run in progress: its files with their stamps, the lengths known so far, the indexes of
+    // the files the workers measure, and how many each has done. A run's signals count only while
+    // its generation is the current one.
+    QList<LengthRecord> m_files;
     QList<MeasuredLength> m_lengths;
     QList<qsizetype> m_unknown;
     QList<int> m_workerDone;
