@@ -308,6 +308,18 @@ private:
 
     bool useIndex(Mp3SeekIndex& index)
     {
+        // The offsets must still point at frames: a file changed under the same stamp (or a
+        // damaged store) would otherwise be decoded from the middle of frames.
+        QFile& file = m_window.file();
+        const std::size_t count = index.offsets.size();
+        const std::size_t probes = std::min<std::size_t>(count, 16);
+        for (std::size_t k = 0; k < probes; ++k) {
+            const off_t offset = index.offsets[probes > 1 ? k * (count - 1) / (probes - 1) : 0];
+            const QByteArray head = file.seek(offset) ? file.read(2) : QByteArray();
+            if (head.size() < 2 || static_cast<unsigned char>(head[0]) != 0xFF
+                || (static_cast<unsigned char>(head[1]) & 0xE0) != 0xE0)
+                return false;
+        }
         m_storedIndex = mpg123_set_index(m_handle, index.offsets.data(),
                             static_cast<off_t>(index.step), index.offsets.size())
             == MPG123_OK;
