@@ -16,6 +16,7 @@
 #include "playlists/lengthtable.h"
 #include "playlists/playlistdatabase.h"
 #include "playlists/topenlstfrm.h"
+#include "practice/practicecommands.h"
 #include "practice/practicecontroller.h"
 #include "practice/practicestore.h"
 #include "practice/practicewidgets.h"
@@ -242,7 +243,6 @@ void TForm1::FormCreate()
     connectHandler(Mp3Player.get(), &TMp3Player::documentOpened, this, &TForm1::LoadTranscripts);
     Player
         = new PlayerControls(*Mp3Player, *MediaPlayer1, *TrackBar, *m_playerView, m_prompts, this);
-    connectHandler(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
     connectHandler(SpeedButton1, &QToolButton::clicked, Player, &PlayerControls::SpeedButton1Click);
     connectHandler(SpeedButton2, &QToolButton::clicked, Player, &PlayerControls::SpeedButton2Click);
     connectHandler(SpeedButton5, &QToolButton::clicked, Player, &PlayerControls::SpeedButton5Click);
@@ -256,6 +256,9 @@ void TForm1::FormCreate()
         SpeedButton11, &QToolButton::clicked, Player, &PlayerControls::SpeedButton11Click);
     connectHandler(
         ListBox1, &QListWidget::itemDoubleClicked, Player, &PlayerControls::ListBox1DblClick);
+    // The learner moves the thumb (dragging, clicking, keys): the player keeps where it is.
+    connect(TrackBar, &QSlider::actionTriggered, this,
+        [this] { Mp3Player->setBarPosition(TrackBar->sliderPosition()); });
     connectHandler(TrackBar, &QSlider::sliderMoved, Player, &PlayerControls::TrackBarMoved);
     connectHandler(TrackBar, &QSlider::sliderReleased, Player, &PlayerControls::TrackBarReleased);
     connectHandler(
@@ -282,10 +285,16 @@ void TForm1::createPractice()
                 Practice->drill().setSettings({ saved->first, saved->second });
         });
     }
+    m_practiceCommands = new PracticeCommands(*Mp3Player, *Player, *Practice, this);
     m_clock.start();
+    connect(Timer2, &QTimer::timeout, this,
+        [this] { guarded([this] { m_practiceCommands->tick(m_clock.elapsed()); }); });
     connectHandler(
         Mp3Player.get(), &TMp3Player::timelineReady, this, &TForm1::practiceDocumentOpened);
     buildPracticeMenu();
+    // Esc is taken only while a drill runs; otherwise it goes where it would go.
+    connect(m_practiceCommands, &PracticeCommands::drillRunningChanged, actStopDrill,
+        &QAction::setEnabled);
 }
 
 void TForm1::buildPracticeMenu()
@@ -303,20 +312,23 @@ void TForm1::buildPracticeMenu()
     };
     actPlayPause = item(
         u"actPlayPause"_s, u"播放/暂停"_s, Qt::Key_F5, [this] { Player->SpeedButton1Click(); });
-    actBack2s = item(u"actBack2s"_s, u"后退 2 秒"_s, Qt::Key_F2, [this] { skipBy(-2000); });
-    actForward2s = item(u"actForward2s"_s, u"前进 2 秒"_s, Qt::Key_F3, [this] { skipBy(2000); });
+    PracticeCommands* commands = m_practiceCommands;
+    actBack2s
+        = item(u"actBack2s"_s, u"后退 2 秒"_s, Qt::Key_F2, [commands] { commands->skipBy(-2000); });
+    actForward2s = item(
+        u"actForward2s"_s, u"前进 2 秒"_s, Qt::Key_F3, [commands] { commands->skipBy(2000); });
     menuPractice->addSeparator();
-    actPrevSentence
-        = item(u"actPrevSentence"_s, u"上一句"_s, Qt::Key_F6, [this] { previousSentence(); });
-    actRepeatSentence
-        = item(u"actRepeatSentence"_s, u"复读本句"_s, Qt::Key_F7, [this] { repeatSentence(); });
-    actNextSentence
-        = item(u"actNextSentence"_s, u"下一句"_s, Qt::Key_F8, [this] { nextSentence(); });
+    actPrevSentence = item(u"actPrevSentence"_s, u"上一句"_s, Qt::Key_F6,
+        [commands] { commands->previousSentence(); });
+    actRepeatSentence = item(u"actRepeatSentence"_s, u"复读本句"_s, Qt::Key_F7,
+        [commands] { commands->repeatSentence(); });
+    actNextSentence = item(
+        u"actNextSentence"_s, u"下一句"_s, Qt::Key_F8, [commands] { commands->nextSentence(); });
     menuPractice->addSeparator();
-    actDrill = item(u"actDrill"_s, u"逐句复读"_s, Qt::Key_F9, [this] { toggleDrill(); });
-    actStopDrill
-        = item(u"actStopDrill"_s, u"停止逐句复读"_s, Qt::Key_Escape, [this] { stopDrill(); });
-    // Esc is taken only while a drill runs; otherwise it goes where it would go.
+    actDrill
+        = item(u"actDrill"_s, u"逐句复读"_s, Qt::Key_F9, [commands] { commands->toggleDrill(); });
+    actStopDrill = item(u"actStopDrill"_s, u"停止逐句复读"_s, Qt::Key_Escape,
+        [commands] { commands->stopDrill(); });
     actStopDrill->setEnabled(false);
     actDrillSettings = item(
         u"actDrillSettings"_s, u"逐句复读设置…"_s, QKeySequence(), [this] { editDrillSettings(); });
@@ -325,115 +337,6 @@ void TForm1::buildPracticeMenu()
     actFaster = item(u"actFaster"_s, u"加速"_s, Qt::Key_F11, [this] { Speed->faster(); });
     actNormalSpeed
         = item(u"actNormalSpeed"_s, u"正常速度"_s, Qt::Key_F12, [this] { Speed->normal(); });
-}
-
-void TForm1::Timer2Timer()
-{
-    if (!Practice->drill().isRunning()) {
-        Player->PlayTick();
-        return;
-    }
-    Practice->tick(m_clock.elapsed());
-    const int position = MediaPlayer1->Position();
-    TrackBar->setThumb(position / 1000);
-    m_playerView->setPositionText(positionText(position, Mp3Player->TotalLength()));
-    // After the drill the device stays where the last sentence ended.
-    if (!Practice->drill().isRunning()) {
-        m_playerView->setTickEnabled(false);
-        actStopDrill->setEnabled(false);
-    }
-}
-
-qint64 TForm1::currentPositionMs() const
-{
-    if (Mp3Player->ListMode()) {
-        const std::optional<double> unit = Mp3Player->msPerBarUnit();
-        return unit ? qint64(*unit * TrackBar->thumb()) : 0;
-    }
-    return Timer2->isActive() ? MediaPlayer1->Position() : qint64(TrackBar->thumb()) * 1000;
-}
-
-void TForm1::playFromMs(int ms)
-{
-    MediaPlayer1->Seek(ms);
-    MediaPlayer1->Play();
-    TrackBar->setThumb(ms / 1000);
-    m_playerView->setPositionText(positionText(ms, Mp3Player->TotalLength()));
-    m_playerView->setTickEnabled(true);
-}
-
-void TForm1::skipBy(int deltaMs)
-{
-    if (Mp3Player->DocName().isEmpty())
-        return;
-    const qint64 target
-        = std::clamp<qint64>(currentPositionMs() + deltaMs, 0, Mp3Player->TotalLength());
-    const bool playing = Timer2->isActive();
-    if (Mp3Player->ListMode()) {
-        const std::optional<double> unit = Mp3Player->msPerBarUnit();
-        if (!unit)
-            return;
-        TrackBar->setThumb(int(double(target) / *unit));
-        if (playing) {
-            Mp3Player->LocateBarPos(TrackBar->thumb());
-            Mp3Player->PlayFromBar();
-        }
-        return;
-    }
-    if (playing) {
-        playFromMs(int(target));
-    } else {
-        MediaPlayer1->Seek(int(target));
-        TrackBar->setThumb(int(target / 1000));
-        m_playerView->setPositionText(positionText(target, Mp3Player->TotalLength()));
-    }
-}
-
-void TForm1::previousSentence()
-{
-    if (Practice->stepDrill(-1))
-        return;
-    if (const auto start = Practice->previousSentenceStart(int(currentPositionMs())))
-        playFromMs(*start);
-}
-
-void TForm1::nextSentence()
-{
-    if (Practice->stepDrill(1))
-        return;
-    if (const auto start = Practice->nextSentenceStart(int(currentPositionMs())))
-        playFromMs(*start);
-}
-
-// The sentence becomes the repeat segment, and plays.
-void TForm1::repeatSentence()
-{
-    const auto sentence = Practice->sentenceAt(int(currentPositionMs()));
-    if (!sentence)
-        return;
-    stopDrill();
-    Mp3Player->setSelStart(sentence->startMs / 1000);
-    Mp3Player->setSelEnd((sentence->endMs + 999) / 1000);
-    Player->SegStartMs = sentence->startMs;
-    Player->SegEndMs = sentence->endMs;
-    m_playerView->setSegmentText(segmentText(sentence->startMs, sentence->endMs));
-    MediaPlayer1->setPlayFrom(sentence->startMs);
-    MediaPlayer1->setPlayTo(sentence->endMs);
-    MediaPlayer1->Play();
-    m_playerView->setTickEnabled(true);
-}
-
-void TForm1::toggleDrill()
-{
-    Practice->toggleDrill(int(currentPositionMs()));
-    m_playerView->setTickEnabled(Practice->drill().isRunning());
-    actStopDrill->setEnabled(Practice->drill().isRunning());
-}
-
-void TForm1::stopDrill()
-{
-    if (Practice->drill().isRunning())
-        toggleDrill();
 }
 
 void TForm1::editDrillSettings()
@@ -449,40 +352,16 @@ void TForm1::editDrillSettings()
 }
 
 // A document's timeline is laid out: its sentence marks are looked for, and the thumb goes where
-// the learner left it, without playing.
+// the learner left it, at the speed they left it at.
 void TForm1::practiceDocumentOpened(const QString& docName)
 {
-    const QString audio = Mp3Player->ListMode() ? QString() : Mp3Player->FileList().value(0);
-    const qint64 total = Mp3Player->TotalLength();
-    const auto point = Practice->documentOpened(
-        docName, audio, int(std::min<qint64>(total, std::numeric_limits<int>::max())));
-    actStopDrill->setEnabled(false);
-    if (point)
-        Speed->setSpeed(point->speed);
-    // A learner who started playing while the lengths were measured is not moved.
-    if (!point || point->positionMs <= 0 || point->positionMs >= total || Timer2->isActive())
-        return;
-    if (Mp3Player->ListMode()) {
-        const std::optional<double> unit = Mp3Player->msPerBarUnit();
-        if (unit)
-            TrackBar->setThumb(int(double(point->positionMs) / *unit));
-    } else {
-        MediaPlayer1->Seek(int(point->positionMs));
-        TrackBar->setThumb(int(point->positionMs / 1000));
-    }
-    m_playerView->setPositionText(positionText(point->positionMs, total));
+    if (const std::optional<double> speed = m_practiceCommands->documentReady(docName))
+        Speed->setSpeed(*speed);
 }
 
 void TForm1::rememberDocument()
 {
-    const QString& docName = Mp3Player->DocName();
-    if (docName.isEmpty() || !m_practiceStore)
-        return;
-    // A failure here was reported when the database failed to open; leaving never fails.
-    try {
-        Practice->documentLeft(docName, currentPositionMs(), Speed->speed());
-    } catch (const EcolvarError&) {
-    }
+    m_practiceCommands->rememberDocument(Speed->speed());
 }
 
 // The dialogs, hidden, in their order: the playlist chooser, the two note dialogs, the

@@ -37,6 +37,7 @@ class LibraryPanel;
 class PlayerControls;
 class PlayerWidgets;
 class PlaylistDatabase;
+class PracticeCommands;
 class PracticeController;
 class PracticeStore;
 class PracticeWidgets;
@@ -246,20 +247,8 @@ private:
 
     void createDialogs();
 
-    // Timer2: the drill while it runs, else the playback tick.
-    void Timer2Timer();
     void createPractice();
     void buildPracticeMenu();
-    // Where the learner is in the open document, in milliseconds of its timeline.
-    qint64 currentPositionMs() const;
-    // Single-file mode: plays from ms.
-    void playFromMs(int ms);
-    void skipBy(int deltaMs);
-    void previousSentence();
-    void nextSentence();
-    void repeatSentence();
-    void toggleDrill();
-    void stopDrill();
     void editDrillSettings();
     void practiceDocumentOpened(const QString& docName);
     // Stores where the learner leaves the open document.
@@ -289,6 +278,8 @@ private:
     std::unique_ptr<LengthMeasurer> m_measurer;
     std::unique_ptr<PracticeStore> m_practiceStore;
     std::unique_ptr<PracticeWidgets> m_practiceView;
+    // Skip, sentences and the drill over the player and Practice.
+    PracticeCommands* m_practiceCommands = nullptr;
     QElapsedTimer m_clock;
     QtFilePicker m_filePicker;
     // The transcript panes' logic over the two editors.

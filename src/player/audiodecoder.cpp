@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -382,6 +383,19 @@ std::unique_ptr<AudioDecoder> AudioDecoder::open(const QString& path, const QByt
                 .arg(decoder->channels())
                 .arg(decoder->sampleRate())));
     return decoder;
+}
+
+int audioFileLengthMs(const QString& path)
+{
+    try {
+        const std::unique_ptr<AudioDecoder> decoder = AudioDecoder::open(path);
+        if (decoder->sampleRate() <= 0 || decoder->frames() <= 0)
+            return 0;
+        return int(std::min<qint64>(
+            std::numeric_limits<int>::max(), decoder->frames() * 1000 / decoder->sampleRate()));
+    } catch (const EcolvarError&) {
+        return 0;
+    }
 }
 
 } // namespace ecolvar

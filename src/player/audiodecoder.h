@@ -42,4 +42,8 @@ protected:
     QByteArray m_scannedIndex;
 };
 
+// The length of the audio file at path in milliseconds, as the player decodes it; 0 when it
+// cannot be opened or holds nothing.
+int audioFileLengthMs(const QString& path);
+
 } // namespace ecolvar

@@ -10,11 +10,10 @@ class Prompts;
 class TMp3Player;
 class TrackBarView;
 
-// The main window's playback handlers: the tick that follows the device while the timer runs, the
-// transport and repeat-segment buttons and the side panel's double-click. The repeat segment is
-// kept in three places that the handlers update together: the player's band (bar units), in
-// single-file mode the device's PlayFrom/PlayTo (milliseconds), and SegStartMs/SegEndMs.
-// The main window owns it; handlers are connected to it directly.
+// The main window's playback handlers: the tick that follows the device while the player plays,
+// the transport and repeat-segment buttons, the thumb and the side panel's double-click. They
+// ask the timeline player for the playing state, the position and the repeat segment, and leave
+// all of them to it. The main window owns it; handlers are connected to it directly.
 class PlayerControls : public QObject {
     Q_OBJECT
 
@@ -22,13 +21,9 @@ public:
     PlayerControls(TMp3Player& player, MediaDevice& device, TrackBarView& bar, PlayerView& view,
         Prompts& prompts, QObject* parent = nullptr);
 
-    // The repeat segment's start and end in milliseconds as last set or shifted; survive loads.
-    qint64 SegStartMs = 0;
-    qint64 SegEndMs = 0;
-
-    // One tick of Timer2: moves the thumb and the position label with the device, highlights the
-    // current file, enforces the repeat segment and moves on to the next file of a list (from its
-    // beginning; a repeat segment restarts at its start point). In a list the device normally
+    // One tick of the timer: moves the thumb and the position label with the device, highlights
+    // the current file, enforces the repeat segment and moves on to the next file of a list (from
+    // its beginning; a repeat segment restarts at its start point). In a list the device normally
     // goes on into the next file by itself (it is queued while a file plays) and the tick only
     // follows it. Does nothing while the thumb is dragged.
     void PlayTick();
@@ -53,18 +48,12 @@ public:
     void ListBox1DblClick();
 
 private:
-    void listModeTick(int width, qint64 total);
+    void listModeTick();
     void singleFileTick();
-    void loopInsideCurrentFile(bool segmentSet);
-    // Bar units and milliseconds in list mode; false on an empty timeline or a bar of width 0.
-    bool listScale(int& width, qint64& total) const;
-    // SegStartMs and SegEndMs from the player's band, then Label6 from them.
-    void segmentFromSelection(double msPerUnit);
-    void shiftListPoint(bool start, int deltaMs);
-    void shiftFilePoint(bool start, int deltaMs);
 
     TMp3Player& m_player;
     MediaDevice& m_device;
+    // Asked only whether the learner holds the thumb.
     TrackBarView& m_bar;
     PlayerView& m_view;
     Prompts& m_prompts;

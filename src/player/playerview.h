@@ -27,9 +27,8 @@ public:
     virtual void selectSideLine(int index) = 0;
     virtual int selectedSideLine() const = 0;
 
-    // Timer2, which drives the playback tick.
+    // Timer2, which drives the playback tick: it runs exactly while the player plays.
     virtual void setTickEnabled(bool enabled) = 0;
-    virtual bool tickEnabled() const = 0;
 };
 
 // "位置：<position>/<total>", both in milliseconds.

@@ -60,11 +60,6 @@ void PlayerWidgets::setTickEnabled(bool enabled)
         m_controls.Timer2->stop();
 }
 
-bool PlayerWidgets::tickEnabled() const
-{
-    return m_controls.Timer2->isActive();
-}
-
 void PlayerWidgets::ListBox1MouseMove(QListWidgetItem* item)
 {
     if (item)

@@ -35,7 +35,6 @@ public:
     void selectSideLine(int index) override;
     int selectedSideLine() const override;
     void setTickEnabled(bool enabled) override;
-    bool tickEnabled() const override;
 
     // The pointer entered a line of the side panel: its hint becomes the line's text, the full
     // path. Over the empty area below the lines the hint keeps its text.

@@ -15,8 +15,7 @@ public:
     // The bar's width in pixels at this moment.
     virtual int barWidth() const = 0;
 
-    // The thumb, in bar units, held within 0 and the maximum.
-    virtual int thumb() const = 0;
+    // Shows the thumb at bar position value, held within 0 and the maximum.
     virtual void setThumb(int value) = 0;
     // Whether the learner is dragging the thumb.
     virtual bool isDragging() const = 0;

@@ -20,7 +20,6 @@ public:
     explicit TSegmentTrackBar(QWidget* parent = nullptr);
 
     int barWidth() const override { return width(); }
-    int thumb() const override { return value(); }
     void setThumb(int value) override { setValue(value); }
     bool isDragging() const override { return isSliderDown(); }
     // A maximum below the minimum is ignored.

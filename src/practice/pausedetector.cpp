@@ -2,10 +2,6 @@
 
 #include "player/audiodecoder.h"
 
-#include <QFile>
-
-#include <sndfile.h>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -68,19 +64,6 @@ QList<int> findPauseStarts(
     if (kept.size() > 1 && lengthMs - kept.last() < settings.minSentenceMs)
         kept.removeLast();
     return kept;
-}
-
-int audioFileLengthMs(const QString& path)
-{
-    SF_INFO info {};
-    SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
-    if (!file)
-        return 0;
-    sf_close(file);
-    if (info.samplerate <= 0 || info.frames <= 0)
-        return 0;
-    return int(std::min<qint64>(
-        std::numeric_limits<int>::max(), qint64(info.frames) * 1000 / info.samplerate));
 }
 
 std::optional<AudioLevels> measureAudioLevels(

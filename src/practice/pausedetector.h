@@ -39,10 +39,6 @@ struct AudioLevels {
     int lengthMs = 0;
 };
 
-// The length of the audio file at path from its header, in milliseconds; 0 when it cannot be
-// read or does not say.
-int audioFileLengthMs(const QString& path);
-
 // Called during decoding with the share done (0 to 100); returning false stops the work.
 using ProgressCallback = std::function<bool(int percent)>;
 

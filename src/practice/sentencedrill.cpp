@@ -20,10 +20,6 @@ void SentenceDrill::start(const QList<Sentence>& sentences, int index)
 {
     if (index < 0 || index >= sentences.size())
         return;
-    if (!isRunning()) {
-        m_savedFrom = m_device.PlayFrom();
-        m_savedTo = m_device.PlayTo();
-    }
     m_sentences = sentences;
     m_state = State::Playing;
     jumpTo(index);
@@ -43,14 +39,7 @@ void SentenceDrill::stop()
     if (!isRunning())
         return;
     m_device.Stop();
-    finish();
-}
-
-void SentenceDrill::finish()
-{
     m_state = State::Idle;
-    m_device.setPlayFrom(m_savedFrom);
-    m_device.setPlayTo(m_savedTo);
 }
 
 void SentenceDrill::tick(qint64 nowMs)
@@ -58,7 +47,7 @@ void SentenceDrill::tick(qint64 nowMs)
     if (m_state == State::Playing && m_device.Mode() != ModePlaying) {
         const bool lastPass = m_pass >= m_settings.passes;
         if (lastPass && m_index + 1 >= m_sentences.size()) {
-            finish(); // the last pass of the last sentence ends the drill
+            m_state = State::Idle; // the last pass of the last sentence ends the drill
             return;
         }
         const Sentence& s = m_sentences[m_index];

@@ -9,9 +9,9 @@ class MediaDevice;
 // The drill: plays each sentence a number of times with a pause after each pass (a share of the
 // sentence's length, for saying it aloud), then moves on to the next sentence and stops after
 // the last. It plays through the device's play range; time comes in through tick(), called
-// often (every tick of the window's timer) with a clock in milliseconds. Owned by the window; it
-// does not own the device. The play range the device had before the drill (a repeat segment) is
-// set again, pending, when the drill stops or ends.
+// often (every tick of the window's timer) with a clock in milliseconds. Owned by the practice
+// controller; it does not own the device, which it borrows from the timeline player for the time
+// of the drill (the player sets its repeat segment again afterwards).
 class SentenceDrill {
 public:
     static constexpr int minPasses = 1;
@@ -53,7 +53,6 @@ private:
     enum class State { Idle, Playing, Pausing };
 
     void playPass();
-    void finish();
 
     MediaDevice& m_device;
     Settings m_settings;
@@ -62,8 +61,6 @@ private:
     int m_index = 0;
     int m_pass = 1;
     qint64 m_pauseEndMs = 0;
-    int m_savedFrom = 0;
-    int m_savedTo = 0;
 };
 
 } // namespace ecolvar

@@ -2,6 +2,7 @@
 
 #include "core/ecolvarerror.h"
 #include "lyricsfile.h"
+#include "player/audiodecoder.h"
 #include "practicestore.h"
 
 #include <QDir>

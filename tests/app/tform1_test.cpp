@@ -343,9 +343,14 @@ TEST_F(TForm1PlayerTest, ALoadedListShowsItsPiecesAndTheSidePanelPlaysAFile)
     // A repeat segment over the middle file.
     TSegmentTrackBar* bar = m_form->TrackBar;
     const int width = bar->width();
-    bar->setValue(width / 3 + 5);
+    // As the learner moves the thumb.
+    const auto moveThumb = [bar](int x) {
+        bar->setSliderPosition(x);
+        bar->triggerAction(QAbstractSlider::SliderMove);
+    };
+    moveThumb(width / 3 + 5);
     QTest::mouseClick(m_form->SpeedButton6, Qt::LeftButton);
-    bar->setValue(2 * width / 3 - 5);
+    moveThumb(2 * width / 3 - 5);
     QTest::mouseClick(m_form->SpeedButton9, Qt::LeftButton);
     m_form->Timer2->stop();
     EXPECT_NE(m_form->Label6->text(), u"起始点：0:0:0  结束点：0:0:0"_s);

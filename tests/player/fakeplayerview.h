@@ -22,7 +22,6 @@ public:
     void selectSideLine(int index) override { selectedLine = index; }
     int selectedSideLine() const override { return selectedLine; }
     void setTickEnabled(bool enabled) override { tick = enabled; }
-    bool tickEnabled() const override { return tick; }
 
     QString positionText = QStringLiteral("(unset)");
     QString segmentText = QStringLiteral("(unset)");

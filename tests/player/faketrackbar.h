@@ -11,7 +11,7 @@ namespace ecolvar::test {
 class FakeTrackBar : public TrackBarView {
 public:
     int barWidth() const override { return width; }
-    int thumb() const override { return m_thumb; }
+    int thumb() const { return m_thumb; }
     void setThumb(int value) override { m_thumb = std::clamp(value, 0, maximum); }
     bool isDragging() const override { return dragging; }
     void setBarMaximum(int max) override

@@ -63,7 +63,7 @@ TEST(PlaybackEndToEnd, AListOfThreeFilesPlaysThroughAndStopsAtTheEnd)
     QList<int> thumbs;
     QList<int> lines;
     QObject::connect(&Timer2, &QTimer::timeout, [&] {
-        thumbs.append(bar.thumb());
+        thumbs.append(bar.value());
         if (lines.isEmpty() || lines.last() != ListBox1.currentRow())
             lines.append(ListBox1.currentRow());
     });
@@ -75,7 +75,7 @@ TEST(PlaybackEndToEnd, AListOfThreeFilesPlaysThroughAndStopsAtTheEnd)
 
     EXPECT_EQ(lines, QList<int>({ 0, 1, 2 }));
     EXPECT_TRUE(std::is_sorted(thumbs.begin(), thumbs.end()));
-    EXPECT_EQ(bar.thumb(), 400);
+    EXPECT_EQ(bar.value(), 400);
     EXPECT_EQ(Label7.text(), u"位置：0:0:1/0:0:1"_s);
     EXPECT_EQ(device.FileName(), files.last());
     EXPECT_EQ(device.Mode(), ModeStopped);

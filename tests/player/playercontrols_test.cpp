@@ -187,7 +187,7 @@ TEST_F(PlayerControlsTest, DraggingTheThumbWhilePlayingHasNoLastingEffect)
     loadList({ 30'000, 30'000 });
     at(0, &Controls::SpeedButton1Click);
     play(999);
-    bar.setThumb(350);
+    player.setBarPosition(350);
     play(333);
     EXPECT_EQ(bar.thumb(), (150 + 4 * 333) / 150);
     EXPECT_EQ(player.CurFileIndex(), 0);
@@ -201,7 +201,7 @@ TEST_F(PlayerControlsTest, ReleasingTheThumbWhilePlayingPlaysOnFromThereInBothMo
 
     // While dragged, the tick leaves the thumb alone and the label shows the time under it.
     bar.dragging = true;
-    bar.setThumb(300);
+    player.setBarPosition(300);
     controls.TrackBarMoved(300);
     EXPECT_EQ(view.positionText, u"位置：0:0:45/0:1:0"_s);
     play(333);
@@ -216,14 +216,14 @@ TEST_F(PlayerControlsTest, ReleasingTheThumbWhilePlayingPlaysOnFromThereInBothMo
 
     // Stopped, releasing only marks where the next play begins.
     controls.SpeedButton1Click();
-    bar.setThumb(100);
+    player.setBarPosition(100);
     controls.TrackBarReleased();
     EXPECT_EQ(device.Mode(), ModeStopped);
 
     loadSingle(u"talk.mp3"_s, 60'000);
     at(0, &Controls::SpeedButton1Click);
     play(999);
-    bar.setThumb(42);
+    player.setBarPosition(42);
     controls.TrackBarReleased();
     EXPECT_EQ(device.Position(), 42'000);
     EXPECT_EQ(device.Mode(), ModePlaying);
@@ -232,7 +232,7 @@ TEST_F(PlayerControlsTest, ReleasingTheThumbWhilePlayingPlaysOnFromThereInBothMo
 TEST_F(PlayerControlsTest, AnEmptyTimelineTickDoesNothing)
 {
     loadListFiles({ path(u"missing.mp3"_s) });
-    view.tick = true;
+    player.setState(TMp3Player::PlayState::Playing);
     controls.PlayTick();
     EXPECT_TRUE(device.calls().isEmpty());
 }
@@ -317,7 +317,7 @@ TEST_F(PlayerControlsTest, PlayAndSetEndNeedAnOpenDocument)
     EXPECT_TRUE(device.calls().isEmpty());
 
     // Without a file the device reports it; the handler ends there.
-    bar.setThumb(5);
+    player.setBarPosition(5);
     EXPECT_THROW(controls.SpeedButton2Click(), EcolvarError);
     EXPECT_EQ(bar.thumb(), 5);
 }
@@ -356,42 +356,42 @@ TEST_F(PlayerControlsTest, ListModeSetAndShiftFollowTheTimelineScale)
 {
     loadList({ 30'000, 30'000 }); // T = 60 000, W = 400
     at(100, &Controls::SpeedButton6Click);
-    EXPECT_EQ(controls.SegStartMs, 15'000);
+    EXPECT_EQ(player.SegStartMs(), 15'000);
     EXPECT_EQ(view.segmentText, u"起始点：0:0:15  结束点：0:0:0"_s);
     controls.SpeedButton7Click();
-    EXPECT_EQ(controls.SegStartMs, 16'000);
+    EXPECT_EQ(player.SegStartMs(), 16'000);
     EXPECT_EQ(player.SelStart(), 106);
 
-    controls.SegEndMs = 59'800;
+    player.setRepeatSegment(player.SegStartMs(), 59'800);
     controls.SpeedButton10Click();
-    EXPECT_EQ(controls.SegEndMs, 60'003);
+    EXPECT_EQ(player.SegEndMs(), 60'003);
     EXPECT_EQ(player.SelEnd(), 400);
     EXPECT_EQ(view.segmentText, u"起始点：0:0:16  结束点：0:1:0"_s);
 
-    controls.SegStartMs = 500;
+    player.setRepeatSegment(500, player.SegEndMs());
     controls.SpeedButton5Click();
-    EXPECT_EQ(controls.SegStartMs, 0);
+    EXPECT_EQ(player.SegStartMs(), 0);
     EXPECT_EQ(player.SelStart(), 0);
     controls.SpeedButton7Click();
-    EXPECT_EQ(controls.SegStartMs, 1'000);
+    EXPECT_EQ(player.SegStartMs(), 1'000);
     EXPECT_EQ(player.SelStart(), 6);
 
-    controls.SegEndMs = 300;
+    player.setRepeatSegment(player.SegStartMs(), 300);
     controls.SpeedButton8Click();
-    EXPECT_EQ(controls.SegEndMs, 0);
+    EXPECT_EQ(player.SegEndMs(), 0);
     EXPECT_EQ(view.segmentText, u"起始点：0:0:1  结束点：0:0:0"_s);
     // Shifting in list mode never touches the device or the timer.
     EXPECT_TRUE(device.calls().isEmpty());
     EXPECT_FALSE(view.tick);
 
     // Cancelling clears the bar and the device points but keeps the remembered values.
-    controls.SegEndMs = 30'000;
+    player.setRepeatSegment(player.SegStartMs(), 30'000);
     controls.SpeedButton11Click();
     EXPECT_EQ(player.SelStart(), 0);
     EXPECT_EQ(player.SelEnd(), 0);
     EXPECT_EQ(view.segmentText, u"起始点：0:0:0  结束点：0:0:0"_s);
     controls.SpeedButton10Click();
-    EXPECT_EQ(controls.SegEndMs, 31'000);
+    EXPECT_EQ(player.SegEndMs(), 31'000);
     EXPECT_EQ(player.SelEnd(), 206);
 }
 
@@ -403,36 +403,36 @@ TEST_F(PlayerControlsTest, ListModeSetAndShiftDoNothingOnAnEmptyTimelineOrABarOf
                  &Controls::SpeedButton9Click, &Controls::SpeedButton10Click })
             at(7, handler);
     };
-    controls.SegStartMs = 2'000;
-    controls.SegEndMs = 4'000;
+    player.setRepeatSegment(2'000, 4'000);
+    const QString shown = view.segmentText;
 
     loadListFiles({ path(u"missing.mp3"_s) });
     pressAll();
-    EXPECT_EQ(controls.SegStartMs, 2'000);
-    EXPECT_EQ(controls.SegEndMs, 4'000);
+    EXPECT_EQ(player.SegStartMs(), 2'000);
+    EXPECT_EQ(player.SegEndMs(), 4'000);
     EXPECT_EQ(player.SelStart(), 0);
-    EXPECT_EQ(view.segmentText, u"(unset)"_s);
+    EXPECT_EQ(view.segmentText, shown);
     EXPECT_FALSE(view.tick);
 
     loadList({ 10'000 });
     bar.width = 0;
     pressAll();
-    EXPECT_EQ(controls.SegStartMs, 2'000);
+    EXPECT_EQ(player.SegStartMs(), 2'000);
     EXPECT_EQ(player.SelEnd(), 0);
-    EXPECT_EQ(view.segmentText, u"(unset)"_s);
+    EXPECT_EQ(view.segmentText, shown);
 }
 
 TEST_F(PlayerControlsTest, SingleFileShiftsMoveTheDevicePointsAndPlay)
 {
     loadSingle(u"talk.mp3"_s, 10'000);
-    device.setPlayFrom(2'500);
-    device.setPlayTo(6'000);
+    player.setRepeatSegment(2'500, 6'000);
+    device.clearCalls();
     controls.SpeedButton5Click();
     EXPECT_EQ(device.PlayFrom(), 1'500);
     EXPECT_EQ(player.SelStart(), 1);
-    EXPECT_EQ(view.segmentText, u"起始点：0:0:1  结束点：0:0:0"_s);
+    EXPECT_EQ(view.segmentText, u"起始点：0:0:1  结束点：0:0:6"_s);
     EXPECT_EQ(device.calls(), QStringList({ u"Play 1500-6000"_s }));
-    device.setPlayTo(0);
+    player.setRepeatSegment(1'500, 0);
 
     controls.SpeedButton5Click();
     controls.SpeedButton5Click();
@@ -469,7 +469,8 @@ TEST_F(PlayerControlsTest, DoubleClickingASidePanelLinePlaysThatFile)
 
     // Outside a repeat segment that starts above 0, the segment's start wins.
     at(120, &Controls::SpeedButton6Click);
-    player.setSelEnd(150);
+    player.setBarPosition(150);
+    player.markSegmentEnd();
     view.selectedLine = 0;
     controls.ListBox1DblClick();
     EXPECT_EQ(device.openFile(), path(u"f1.mp3"_s));
@@ -479,7 +480,7 @@ TEST_F(PlayerControlsTest, DoubleClickingASidePanelLinePlaysThatFile)
 TEST_F(PlayerControlsTest, SidePanelDoubleClickInSingleFileModePlaysFromTheBeginning)
 {
     loadSingle(u"talk.mp3"_s, 10'000);
-    bar.setThumb(7);
+    player.setBarPosition(7);
     controls.ListBox1DblClick();
     EXPECT_EQ(device.calls(),
         QStringList(
@@ -489,9 +490,8 @@ TEST_F(PlayerControlsTest, SidePanelDoubleClickInSingleFileModePlaysFromTheBegin
 TEST_F(PlayerControlsTest, OpeningAFileLoadsItInSingleFileMode)
 {
     loadList({ 30'000, 10'000 });
-    player.setSelStart(10);
-    player.setSelEnd(20);
-    view.tick = true;
+    band(10, 20);
+    player.setState(TMp3Player::PlayState::Playing);
     loadSingle(u"lesson1.part2.mp3"_s, 95'500);
 
     EXPECT_EQ(player.DocName(), u"lesson1"_s);

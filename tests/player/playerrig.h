@@ -85,10 +85,19 @@ protected:
         return seen;
     }
 
+    // The learner marks a repeat segment from bar position start to end.
+    void band(int start, int end)
+    {
+        player.setBarPosition(start);
+        player.markSegmentStart();
+        player.setBarPosition(end);
+        player.markSegmentEnd();
+    }
+
     // Moves the thumb and runs one of the handlers.
     void at(int barPosition, void (PlayerControls::*handler)())
     {
-        bar.setThumb(barPosition);
+        player.setBarPosition(barPosition);
         (controls.*handler)();
     }
 

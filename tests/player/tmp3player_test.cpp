@@ -113,12 +113,11 @@ TEST_F(TMp3PlayerTest, LocatesBarPositionsOnTheTimelineWithBoundariesInTheEarlie
     EXPECT_EQ(locate(401), (Located { 0, 0, 0 }));
 
     // Outside a repeat segment whose start is above 0: the segment's start.
-    player.setSelStart(100);
-    player.setSelEnd(350);
+    band(100, 350);
     EXPECT_EQ(locate(50), (Located { 0, 10'000, 0 }));
     EXPECT_EQ(locate(351), (Located { 0, 10'000, 0 }));
     EXPECT_EQ(locate(320), (Located { 1, 2'000, 30'000 }));
-    player.setSelStart(0);
+    band(0, 350);
     EXPECT_EQ(locate(360), (Located { 1, 6'000, 30'000 }));
 
     // A bar of width 0 never divides by zero.
@@ -129,7 +128,7 @@ TEST_F(TMp3PlayerTest, LocatesBarPositionsOnTheTimelineWithBoundariesInTheEarlie
 TEST_F(TMp3PlayerTest, PlaysFromOneBarUnitAfterTheThumbInListMode)
 {
     loadList({ 30'000, 10'000 });
-    bar.setThumb(300);
+    player.setBarPosition(300);
     player.PlayFromBar();
     EXPECT_EQ(player.CurFileIndex(), 1);
     EXPECT_EQ(player.CurOffset(), 100);
@@ -141,11 +140,11 @@ TEST_F(TMp3PlayerTest, PlaysFromOneBarUnitAfterTheThumbInListMode)
 
     // A play in the file already open seeks in it; another file is opened.
     device.clearCalls();
-    bar.setThumb(350);
+    player.setBarPosition(350);
     player.PlayFromBar();
     EXPECT_EQ(device.calls(),
         QStringList({ u"Seek 5100"_s, u"Play 5100-10000"_s, u"Play 5100-10000"_s }));
-    bar.setThumb(0);
+    player.setBarPosition(0);
     player.PlayFromBar();
     EXPECT_EQ(device.calls().mid(3, 2), QStringList({ u"Close"_s, u"Open f0.mp3"_s }));
 }
@@ -153,14 +152,14 @@ TEST_F(TMp3PlayerTest, PlaysFromOneBarUnitAfterTheThumbInListMode)
 TEST_F(TMp3PlayerTest, PlayingFromTheEndOfAFileStartsTheNextOne)
 {
     loadList({ 30'000, 10'000 });
-    bar.setThumb(299); // locates 300: the end of file 0
+    player.setBarPosition(299); // locates 300: the end of file 0
     player.PlayFromBar();
     EXPECT_EQ(device.openFile(), path(u"f1.mp3"_s));
     EXPECT_EQ(device.Position(), 0);
     EXPECT_EQ(player.CurFileStart(), 30'000);
 
     // The end of the last file has no successor: the device starts it over.
-    bar.setThumb(399);
+    player.setBarPosition(399);
     player.PlayFromBar();
     EXPECT_EQ(device.openFile(), path(u"f1.mp3"_s));
     EXPECT_EQ(player.CurOffset(), 10'000);
@@ -170,7 +169,7 @@ TEST_F(TMp3PlayerTest, AFileThatCannotBeOpenedWhenPlayingLeavesTheTimerOff)
 {
     loadList({ 30'000, 10'000 });
     device.addBrokenFile(path(u"f1.mp3"_s), u"The file is gone"_s);
-    bar.setThumb(350);
+    player.setBarPosition(350);
     EXPECT_THROW(player.PlayFromBar(), EcolvarError);
     EXPECT_FALSE(view.tick);
 }
