@@ -14,9 +14,12 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -105,6 +108,74 @@ TEST_F(TForm1PracticeTest, ReopeningAFileAfterARestartPutsTheThumbWhereItWasLeft
     EXPECT_EQ(m_devices.player->Position(), 4000);
     EXPECT_NE(m_devices.player->Mode(), ModePlaying);
     EXPECT_FALSE(form->Timer2->isActive());
+}
+
+} // namespace ecolvar
+
+namespace ecolvar {
+namespace {
+
+// The window's timer, fired by hand after the fake device's clock moved on.
+void tickAfter(TForm1& form, test::FakeMediaDevice& device, int ms)
+{
+    device.advance(ms);
+    if (form.Timer2->isActive())
+        QMetaObject::invokeMethod(form.Timer2, "timeout");
+}
+
+} // namespace
+
+TEST_F(TForm1PracticeTest, TheDrillMovesOnThoughARepeatSegmentIsSet)
+{
+    const auto form = makeForm();
+    openLesson(*form);
+    form->Practice->drill().setSettings({ 2, 0 });
+    form->Timer2->setInterval(60'000); // the test fires it
+    QTest::keyClick(form.get(), Qt::Key_F3); // at 2 s
+    form->SpeedButton6->click();
+    QTest::keyClick(form.get(), Qt::Key_F5);
+    tickAfter(*form, *m_devices.player, 1'000);
+    form->SpeedButton9->click(); // the segment 2-3 s, inside the first sentence
+    tickAfter(*form, *m_devices.player, 333);
+    ASSERT_TRUE(m_devices.player->loop());
+
+    QTest::keyClick(form.get(), Qt::Key_F9);
+    QStringList seen { form->LblDrill->text() };
+    for (int i = 0; i < 40 && form->actStopDrill->isEnabled(); ++i) {
+        tickAfter(*form, *m_devices.player, 333);
+        if (seen.last() != form->LblDrill->text())
+            seen.append(form->LblDrill->text());
+    }
+    EXPECT_EQ(seen.mid(0, 3),
+        QStringList({ u"第 1/3 句 · 第 1/2 遍"_s, u"第 1/3 句 · 第 2/2 遍"_s,
+            u"第 2/3 句 · 第 1/2 遍"_s }));
+    // After the drill the segment on the screen is the one that repeats.
+    EXPECT_EQ(form->Label6->text(), u"起始点：0:0:2  结束点：0:0:3"_s);
+    EXPECT_EQ(form->TrackBar->SelStart(), 2);
+    EXPECT_EQ(form->TrackBar->SelEnd(), 3);
+}
+
+TEST_F(TForm1PracticeTest, EscAfterCancellingTheRepeatLeavesNoLoopAnywhere)
+{
+    const auto form = makeForm();
+    openLesson(*form);
+    form->Timer2->setInterval(60'000);
+    QTest::keyClick(form.get(), Qt::Key_F3);
+    QTest::keyClick(form.get(), Qt::Key_F7); // the first sentence, 1-4 s, repeats
+    QTest::keyClick(form.get(), Qt::Key_F9);
+    form->SpeedButton11->click();
+    QTest::keyClick(form.get(), Qt::Key_Escape);
+    QTest::keyClick(form.get(), Qt::Key_F5);
+
+    EXPECT_EQ(form->Label6->text(), u"起始点：0:0:0  结束点：0:0:0"_s);
+    EXPECT_EQ(form->TrackBar->SelEnd(), 0);
+    EXPECT_FALSE(m_devices.player->loop());
+    int highest = 0;
+    for (int i = 0; i < 30; ++i) {
+        tickAfter(*form, *m_devices.player, 333);
+        highest = std::max(highest, m_devices.player->Position());
+    }
+    EXPECT_EQ(highest, 10'000); // played through to the end
 }
 
 } // namespace ecolvar
