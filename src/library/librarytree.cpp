@@ -291,12 +291,6 @@ void LibraryTree::RebuildLibraryTree()
     }
 }
 
-void LibraryTree::AddFolderContents(LibraryNode& node, const QString& dir)
-{
-    const QString d = withSeparator(dir);
-    LibraryWalk(d, {}).run(node, d);
-}
-
 QString LibraryTree::nodeLimitMessage() const
 {
     return u"素材库中的文件夹和音频文件集超过 %1 个，只显示了前 %1 个"_s.arg(m_limits.maxNodes);

@@ -68,13 +68,6 @@ public:
     // Replaces all nodes by the root and the contents of LibraryDir.
     void RebuildLibraryTree();
 
-    // Adds the folders (not hidden) and then the audio sets found in dir to node, each group in
-    // listing order (by name, ignoring case), folders with their contents. Every directory is
-    // entered once however many links lead to it, real folders before links. A link to a
-    // directory is a folder; it shows contents only when it leads to a directory inside dir
-    // that is not shown elsewhere. The walk stops at the default Limits.
-    static void AddFolderContents(LibraryNode& node, const QString& dir);
-
     // Limits that no real library reaches: folders deeper than maxDepth levels are not entered,
     // and no more than maxNodes nodes are added below the root. A rebuild that hits one tells
     // the learner, once in the tree's life (nodeLimitMessage, depthLimitMessage).
