@@ -670,7 +670,7 @@ void moveOnRow(Bench& bench)
                 .arg(rig.player.Mode())
                 .arg(rig.player.Position())
                 .arg(rig.player.Length())
-                .arg(rig.view.tickEnabled() ? u"on"_s : u"off"_s));
+                .arg(rig.view.tick ? u"on"_s : u"off"_s));
 
     say(u"   window's thread: the tick that moved on took %1 (longest tick %2); longest stall %3"_s
             .arg(ms(moveOnTick), ms(worstTick), ms(stall)));
