@@ -218,7 +218,7 @@ void TMp3Player::LocateBarPos(double x)
     }
 
     const std::optional<double> scale = msPerBarUnit();
-    if (!scale || m_fileList.isEmpty())
+    if (!scale)
         return;
     const bool outsideSegment = m_selStart > 0 && m_selEnd > 0 && (x < m_selStart || x > m_selEnd);
     locatePoint((outsideSegment ? m_selStart : x) * *scale);
