@@ -61,6 +61,8 @@ int main(int argc, char* argv[])
     const QCommandLineOption quitAfter(u"quit-after"_s,
         u"Quit <ms> milliseconds after the window is shown (for scripted checks)."_s, u"ms"_s);
     parser.addOption(quitAfter);
+    parser.addPositionalArgument(u"files"_s,
+        u"Audio files to open: one plays on its own, several as one list."_s, u"[files...]"_s);
     // --version and --help work without a display: they are answered before the window system
     // is touched. Qt's own options (-platform, ...) are taken by the application object below.
     parser.parse(arguments(argc, argv));
@@ -99,6 +101,10 @@ int main(int argc, char* argv[])
     if (const QScreen* screen = form.screen())
         form.setGeometry(screen->availableGeometry());
     form.showMaximized();
+    // The files of the command line ("open with" passes them there) open once the window shows.
+    const QStringList files = parser.positionalArguments();
+    if (!files.isEmpty())
+        QTimer::singleShot(0, &form, [&form, files] { form.openPaths(files); });
     if (quitAfterMs >= 0)
         QTimer::singleShot(quitAfterMs, &app, &QCoreApplication::quit);
     return QApplication::exec();

@@ -26,6 +26,9 @@ void showBox(QMessageBox& box)
         case QMessageBox::Ok:
             button->setText(u"OK"_s);
             break;
+        case QMessageBox::Cancel:
+            button->setText(u"Cancel"_s);
+            break;
         default:
             break;
         }
@@ -58,6 +61,19 @@ Prompts::Answer QtPrompts::ask(const QString& text, const QString& caption)
     QPushButton* closed = box.addButton(QMessageBox::Cancel);
     closed->hide();
     box.setEscapeButton(closed);
+    showBox(box);
+    if (box.clickedButton() == box.button(QMessageBox::Yes))
+        return Answer::Yes;
+    if (box.clickedButton() == box.button(QMessageBox::No))
+        return Answer::No;
+    return Answer::Closed;
+}
+
+Prompts::Answer QtPrompts::askWithCancel(const QString& text, const QString& caption)
+{
+    QMessageBox box(QMessageBox::Question, caption.isEmpty() ? programCaption : caption, text,
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, m_parent);
+    box.setEscapeButton(QMessageBox::Cancel);
     showBox(box);
     if (box.clickedButton() == box.button(QMessageBox::Yes))
         return Answer::Yes;

@@ -16,6 +16,7 @@ public:
     void information(const QString& text) override;
     bool confirm(const QString& text, const QString& caption = QString()) override;
     Answer ask(const QString& text, const QString& caption = QString()) override;
+    Answer askWithCancel(const QString& text, const QString& caption = QString()) override;
     QString input(const QString& prompt) override;
     void error(const QString& text) override;
 

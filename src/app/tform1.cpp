@@ -2,6 +2,7 @@
 
 #include "core/errorreport.h"
 #include "core/prompts.h"
+#include "desktop/openrequest.h"
 #include "helpviewer.h"
 #include "library/librarypanel.h"
 #include "player/lengthmeasurer.h"
@@ -29,10 +30,13 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -108,6 +112,7 @@ TForm1::TForm1(Prompts& prompts, const QString& programDir, const QString& datab
         ErrorReport::report(m_playlistDb->openError());
     FormCreate();
     createDialogs();
+    setAcceptDrops(true);
 }
 
 TForm1::~TForm1()
@@ -462,6 +467,7 @@ void TForm1::buildMenus()
     connectHandler(N15, &QAction::triggered, this, &TForm1::N15Click);
     connectHandler(N16, &QAction::triggered, this, &TForm1::N16Click);
     connectHandler(N13, &QAction::triggered, this, &TForm1::N13Click);
+    N15->setShortcut(QKeySequence::Save);
 
     PopupMenu1 = named(new QMenu(this), u"PopupMenu1"_s);
     N2 = menuItem(PopupMenu1, u"N2"_s, u"添加文件夹"_s);
@@ -491,6 +497,39 @@ void TForm1::buildMenus()
     connectHandler(unset1, &QAction::triggered, this, &TForm1::unset1Click);
     connectHandler(MenuItem2, &QAction::triggered, this, &TForm1::MenuItem2Click);
     connectHandler(MenuItem3, &QAction::triggered, this, &TForm1::MenuItem3Click);
+}
+
+void TForm1::openPaths(const QStringList& arguments)
+{
+    guarded([&] { openRequested(OpenRequest::fromArguments(arguments, QDir::currentPath())); });
+}
+
+void TForm1::openRequested(const OpenRequest& request)
+{
+    if (request.mode() == OpenRequest::Mode::SingleFile) {
+        rememberDocument();
+        Mp3Player->OpenFile(request.files().first());
+    } else if (request.mode() == OpenRequest::Mode::List) {
+        enterListMode();
+        loadList(request.listName(), request.files(), true);
+    }
+    if (!request.message().isEmpty())
+        m_prompts.information(request.message());
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (OpenRequest::mayDrop(event->mimeData()->urls()))
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event)
+{
+    event->acceptProposedAction();
+    // Opened once the drop is over, so that a message does not hold up the program it came from.
+    QTimer::singleShot(0, this, [this, request = OpenRequest::fromUrls(event->mimeData()->urls())] {
+        guarded([&] { openRequested(request); });
+    });
 }
 
 } // namespace ecolvar

@@ -34,6 +34,7 @@ class HelpViewer;
 class LengthMeasurer;
 class LengthTable;
 class LibraryPanel;
+class OpenRequest;
 class PlayerControls;
 class PlayerWidgets;
 class PlaylistDatabase;
@@ -225,9 +226,17 @@ public:
     // pass through, where what is unsaved is offered for saving. False keeps the program running.
     bool queryClose();
 
+    // Files handed over by the desktop (command-line arguments: paths, relative ones from the
+    // working directory, or file: URLs): one file opens on its own, several as one list; the
+    // ones that cannot be opened are named in one message.
+    void openPaths(const QStringList& arguments);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Files dropped on the window open as openPaths opens them.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void FormCreate();
@@ -286,6 +295,8 @@ private:
     std::unique_ptr<TranscriptEditor> m_englishEditor;
     std::unique_ptr<TranscriptEditor> m_chineseEditor;
     std::unique_ptr<TranscriptPanes> m_transcripts;
+
+    void openRequested(const OpenRequest& request);
 };
 
 } // namespace ecolvar

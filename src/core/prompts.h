@@ -26,6 +26,13 @@ public:
     {
         return confirm(text, caption) ? Answer::Yes : Answer::No;
     }
+    // A question with Yes, No and Cancel, asked before something that cannot be undone (the
+    // program ending): Cancel, Escape and the close box answer Closed, and the caller goes
+    // back to where the learner was.
+    virtual Answer askWithCancel(const QString& text, const QString& caption = QString())
+    {
+        return ask(text, caption);
+    }
 
     // An input box titled "提示" with the prompt, an empty edit field, OK and Cancel.
     // Returns the answer as typed (not trimmed); Cancel gives the empty string, which callers

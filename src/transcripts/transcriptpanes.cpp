@@ -100,8 +100,19 @@ void TranscriptPanes::Save(int visibleTab)
 bool TranscriptPanes::queryClose()
 {
     bool saved = true;
-    for (PaneState& pane : m_panes)
-        saved = offerToSave(pane) && saved;
+    for (PaneState& pane : m_panes) {
+        if (pane.path.isEmpty() || !pane.editor->Modified())
+            continue;
+        switch (m_prompts.askWithCancel(pane.question, u"Confirm"_s)) {
+        case Prompts::Answer::Closed:
+            return false;
+        case Prompts::Answer::No:
+            break;
+        case Prompts::Answer::Yes:
+            saved = SaveTranscriptPane(pane) && saved;
+            break;
+        }
+    }
     return saved;
 }
 

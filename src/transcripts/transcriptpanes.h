@@ -42,8 +42,9 @@ public:
     void Save(int visibleTab);
 
     // Before the program ends: each pane with unsaved edits of an open document is offered
-    // for saving, English first. False when a save the learner asked for failed, so the window
-    // can stay open and nothing is lost.
+    // for saving, English first, with Yes, No and Cancel. False when the learner cancelled (no
+    // further pane is asked about, nothing more is saved) or a save they asked for failed, so
+    // the window can stay open and nothing is lost.
     bool queryClose();
 
 private:
