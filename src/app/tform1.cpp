@@ -44,7 +44,6 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-
 using namespace Qt::StringLiterals;
 
 // The icons live in this static library; the resource has to be registered by hand.
@@ -234,8 +233,14 @@ void TForm1::createPractice()
     }
     LblDrill = named(new QLabel(StatusBar1), u"LblDrill"_s);
     StatusBar1->addPermanentWidget(LblDrill);
-    m_practiceView = std::make_unique<PracticeWidgets>(*TrackBar, *LblDrill, *StatusBar1);
-    Practice = new PracticeController(*MediaPlayer1, m_practiceStore.get(), *m_practiceView, this);
+    const auto toBar = [this](qint64 ms) {
+        const std::optional<double> unit = Mp3Player->msPerBarUnit();
+        return unit ? static_cast<double>(ms) / *unit : 0.0;
+    };
+    m_practiceView
+        = std::make_unique<PracticeWidgets>(*TrackBar, toBar, *LblDrill, *LblSentence, *StatusBar1);
+    m_drillPasses = std::make_unique<TimelinePasses>(*Mp3Player);
+    Practice = new PracticeController(*m_drillPasses, m_practiceStore.get(), *m_practiceView, this);
     if (m_practiceStore) {
         guarded([this] {
             if (const auto saved = m_practiceStore->drillSettings())

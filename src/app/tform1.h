@@ -36,6 +36,8 @@ class LengthTable;
 class LibraryPanel;
 class OpenRequest;
 class PlayerControls;
+class SentenceLine;
+class TimelinePasses;
 class PlayerWidgets;
 class PlaylistDatabase;
 class PracticeCommands;
@@ -166,6 +168,8 @@ public:
     // status line.
     PracticeController* Practice = nullptr;
     QLabel* LblDrill = nullptr;
+    // The sentence being heard, under the player.
+    SentenceLine* LblSentence = nullptr;
 
     // Menus.
     QMenu* menuFile = nullptr;
@@ -287,6 +291,7 @@ private:
     std::unique_ptr<LengthMeasurer> m_measurer;
     std::unique_ptr<PracticeStore> m_practiceStore;
     std::unique_ptr<PracticeWidgets> m_practiceView;
+    std::unique_ptr<TimelinePasses> m_drillPasses;
     // Skip, sentences and the drill over the player and Practice.
     PracticeCommands* m_practiceCommands = nullptr;
     QElapsedTimer m_clock;

@@ -4,6 +4,7 @@
 #include "player/speedcontrol.h"
 #include "player/tsegmenttrackbar.h"
 #include "player/volumeslider.h"
+#include "practice/practicewidgets.h"
 #include "richtext/trichtextedit.h"
 #include "tform1parts.h"
 #include "transcripts/transcriptpanes.h"
@@ -209,6 +210,9 @@ QWidget* TForm1::buildCentrePanel()
     barLayout->setContentsMargins(0, 0, 0, 0);
     playerLayout->addWidget(Panel9);
     layout->addWidget(Panel2);
+    LblSentence = new SentenceLine(Panel1);
+    LblSentence->setFixedHeight(20);
+    layout->addWidget(LblSentence);
     return Panel1;
 }
 

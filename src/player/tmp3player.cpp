@@ -266,10 +266,8 @@ void TMp3Player::PlayFromPoint(qint64 ms)
     playLocated();
 }
 
-void TMp3Player::playLocated()
+void TMp3Player::openLocated()
 {
-    if (m_curFileIndex >= m_fileList.size())
-        return;
     // A point at the very end of a file plays on in the next one: the device would start the
     // ended file over from its beginning.
     if (m_listMode && m_curFileIndex + 1 < m_segLengths.size()
@@ -278,7 +276,6 @@ void TMp3Player::playLocated()
         ++m_curFileIndex;
         m_curOffset = 0;
     }
-
     // The file already open is sought in, not opened again.
     const QString& path = m_fileList.at(m_curFileIndex);
     if (m_player.Mode() == ModeNotReady || m_player.FileName() != path) {
@@ -286,6 +283,13 @@ void TMp3Player::playLocated()
         m_player.setFileName(path);
         m_player.Open();
     }
+}
+
+void TMp3Player::playLocated()
+{
+    if (m_curFileIndex >= m_fileList.size())
+        return;
+    openLocated();
     m_player.Seek(m_curOffset);
     // The first play uses up a start or end point still pending; the second plays on from the
     // position to the end of the file.
@@ -383,6 +387,7 @@ void TMp3Player::setBarPosition(int x)
     m_barPos = std::clamp(x, 0, m_barMaximum);
     m_positionMs = fromBar(m_barPos);
     m_bar.setThumb(m_barPos);
+    Q_EMIT positionShown(m_positionMs);
 }
 
 void TMp3Player::showPosition(qint64 ms)
@@ -391,6 +396,7 @@ void TMp3Player::showPosition(qint64 ms)
     m_barPos = std::clamp(toBar(ms), 0, m_barMaximum);
     m_bar.setThumb(m_barPos);
     m_view.setPositionText(positionText(ms, m_totalLength));
+    Q_EMIT positionShown(ms);
 }
 
 void TMp3Player::moveTo(qint64 ms)
@@ -626,6 +632,38 @@ void TMp3Player::lendDevice()
     m_player.clearNextFile();
     m_player.clearLoop();
     setState(PlayState::Playing);
+}
+
+void TMp3Player::playLentRange(qint64 startMs, qint64 endMs)
+{
+    if (!m_lent || m_fileList.isEmpty())
+        return;
+    startMs = std::clamp<qint64>(startMs, 0, m_totalLength);
+    if (m_listMode) {
+        locatePoint(static_cast<double>(startMs));
+    } else {
+        m_curFileIndex = 0;
+        m_curFileStart = 0;
+        m_curOffset = static_cast<int>(startMs);
+    }
+    openLocated();
+    // A range never reaches past the file that holds its start: nothing is queued while lent.
+    const qint64 fileLength = m_segLengths.value(m_curFileIndex);
+    m_player.setPlayFrom(static_cast<int>(startMs - m_curFileStart));
+    m_player.setPlayTo(static_cast<int>(std::clamp<qint64>(endMs - m_curFileStart, 0, fileLength)));
+    m_player.Play();
+    m_movedOnSeen = m_player.movedOnCount();
+}
+
+bool TMp3Player::isLentRangePlaying()
+{
+    return m_lent && m_player.Mode() == ModePlaying;
+}
+
+void TMp3Player::stopLentRange()
+{
+    if (m_lent && m_player.Mode() != ModeNotReady)
+        m_player.Stop();
 }
 
 void TMp3Player::reclaimDevice()

@@ -131,6 +131,12 @@ public:
     void lendDevice();
     void reclaimDevice();
     bool isDeviceLent() const { return m_lent; }
+    // While lent: plays the timeline from startMs to endMs in the file that holds startMs (the
+    // later one on a boundary), never on into the next file; whether that play still runs; and
+    // stopping it where it is.
+    void playLentRange(qint64 startMs, qint64 endMs);
+    bool isLentRangePlaying();
+    void stopLentRange();
 
     // Opens one file in single-file mode: stops the tick, closes the device, and when the file
     // exists clears the repeat segment, loads it under the document name taken from its name and
@@ -189,6 +195,8 @@ Q_SIGNALS:
     // Every length of the document's timeline is known and laid out (at once, or when the
     // background measuring ends).
     void timelineReady(const QString& docName);
+    // The position shown moved to timeline point ms (playing, a command or the learner).
+    void positionShown(qint64 ms);
 
 private:
     // Measures the files, drops those that are missing, unreadable or empty, and lays the rest out
@@ -202,6 +210,9 @@ private:
     void showSideLines();
     // Sets the located position to timeline point target (milliseconds, list mode).
     void locatePoint(double target);
+    // Opens the located file unless it is open; a point at the end of a file that has a
+    // successor becomes the successor's beginning.
+    void openLocated();
     // Opens the located file, seeks to the located offset, plays and enables the tick.
     void playLocated();
     // The band, and the segment label from the remembered points.

@@ -7,9 +7,25 @@
 #include "practicestore.h"
 
 #include <algorithm>
-#include <limits>
+
+using namespace Qt::StringLiterals;
 
 namespace ecolvar {
+
+void TimelinePasses::playPass(qint64 startMs, qint64 endMs)
+{
+    m_player.playLentRange(startMs, endMs);
+}
+
+bool TimelinePasses::isPassPlaying()
+{
+    return m_player.isLentRangePlaying();
+}
+
+void TimelinePasses::stopPasses()
+{
+    m_player.stopLentRange();
+}
 
 PracticeCommands::PracticeCommands(
     TMp3Player& player, PlayerControls& controls, PracticeController& practice, QObject* parent)
@@ -21,6 +37,30 @@ PracticeCommands::PracticeCommands(
             m_practice.toggleDrill(0);
         Q_EMIT drillRunningChanged(false);
     });
+    // A new document whose lengths are still measured: the marks of the one before are gone
+    // until its timeline is ready (a timeline laid out at once was announced before).
+    connect(&m_player, &TMp3Player::documentOpened, this, [this] {
+        if (!m_player.isMeasuring())
+            return;
+        m_practice.documentClosed();
+        Q_EMIT drillRunningChanged(false);
+    });
+    connect(
+        &m_player, &TMp3Player::positionShown, &m_practice, &PracticeController::showSentenceAt);
+}
+
+bool PracticeCommands::canFindSentences()
+{
+    QString reason;
+    if (m_player.DocName().isEmpty())
+        reason = u"请先打开一个文件或播放列表"_s;
+    else if (m_player.isMeasuring())
+        reason = u"正在读取文件时长，请稍候再试"_s;
+    else
+        reason = m_practice.noSentenceReason(m_player.positionMs());
+    if (!reason.isEmpty())
+        m_practice.showMessage(reason);
+    return reason.isEmpty();
 }
 
 bool PracticeCommands::isDrilling() const
@@ -64,25 +104,27 @@ void PracticeCommands::skipBy(int deltaMs)
 
 void PracticeCommands::previousSentence()
 {
-    if (m_practice.stepDrill(-1))
+    if (m_practice.stepDrill(-1) || !canFindSentences())
         return;
-    if (const auto start = m_practice.previousSentenceStart(int(m_player.positionMs())))
+    if (const auto start = m_practice.previousSentenceStart(m_player.positionMs()))
         playFrom(*start);
 }
 
 void PracticeCommands::nextSentence()
 {
-    if (m_practice.stepDrill(1))
+    if (m_practice.stepDrill(1) || !canFindSentences())
         return;
-    if (const auto start = m_practice.nextSentenceStart(int(m_player.positionMs())))
+    if (const auto start = m_practice.nextSentenceStart(m_player.positionMs()))
         playFrom(*start);
+    else
+        m_practice.showMessage(u"已是最后一句"_s);
 }
 
 void PracticeCommands::repeatSentence()
 {
-    const auto sentence = m_practice.sentenceAt(int(m_player.positionMs()));
-    if (!sentence)
+    if (!canFindSentences())
         return;
+    const auto sentence = m_practice.sentenceAt(m_player.positionMs());
     m_player.setRepeatSegment(sentence->startMs, sentence->endMs);
     playFrom(sentence->startMs);
 }
@@ -93,9 +135,9 @@ void PracticeCommands::toggleDrill()
         m_player.reclaimDevice();
         return;
     }
-    const int position = int(m_player.positionMs());
-    if (m_practice.marks().indexAt(position) < 0)
+    if (!canFindSentences())
         return;
+    const qint64 position = m_player.positionMs();
     m_player.lendDevice();
     m_practice.toggleDrill(position);
     Q_EMIT drillRunningChanged(true);
@@ -109,14 +151,20 @@ void PracticeCommands::stopDrill()
 
 std::optional<double> PracticeCommands::documentReady(const QString& docName)
 {
-    const QString audio = m_player.ListMode() ? QString() : m_player.FileList().value(0);
-    const qint64 total = m_player.TotalLength();
-    const auto point = m_practice.documentOpened(
-        docName, audio, int(std::min<qint64>(total, std::numeric_limits<int>::max())));
+    QList<TimelineFile> files;
+    qint64 start = 0;
+    for (qsizetype i = 0; i < m_player.FileList().size(); ++i) {
+        const qint64 length = m_player.SegLengths().value(i);
+        files.append({ m_player.FileList().at(i), start, length });
+        start += length;
+    }
+    const auto point = m_practice.documentOpened(docName, files);
     Q_EMIT drillRunningChanged(false);
+    m_practice.showSentenceAt(m_player.positionMs());
     if (!point)
         return std::nullopt;
     // A learner who started playing while the lengths were measured is not moved.
+    const qint64 total = m_player.TotalLength();
     if (point->positionMs > 0 && point->positionMs < total && !m_player.isPlaying())
         m_player.moveTo(point->positionMs);
     return point->speed;

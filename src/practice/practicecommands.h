@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sentencedrill.h"
+
 #include <QObject>
 #include <QString>
 
@@ -10,6 +12,18 @@ namespace ecolvar {
 class PlayerControls;
 class PracticeController;
 class TMp3Player;
+
+// The drill's passes on the timeline player's device, while the player lends it.
+class TimelinePasses : public PassPlayer {
+public:
+    explicit TimelinePasses(TMp3Player& player) : m_player(player) { }
+    void playPass(qint64 startMs, qint64 endMs) override;
+    bool isPassPlaying() override;
+    void stopPasses() override;
+
+private:
+    TMp3Player& m_player;
+};
 
 // The practice commands of the window over the timeline player and the practice controller:
 // skip, previous / repeat / next sentence, the drill, and where the learner leaves a document.
@@ -51,6 +65,8 @@ Q_SIGNALS:
 
 private:
     void playFrom(qint64 ms);
+    // The sentence at the position, or nothing with the reason on the status line.
+    bool canFindSentences();
 
     TMp3Player& m_player;
     PlayerControls& m_controls;

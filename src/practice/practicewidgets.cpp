@@ -4,26 +4,65 @@
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
-#include <QLabel>
+#include <QResizeEvent>
 #include <QSpinBox>
 #include <QStatusBar>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
 namespace ecolvar {
 
-PracticeWidgets::PracticeWidgets(TSegmentTrackBar& bar, QLabel& drillLabel, QStatusBar& statusBar)
-    : m_bar(bar), m_drillLabel(drillLabel), m_statusBar(statusBar)
+SentenceLine::SentenceLine(QWidget* parent) : QLabel(parent)
+{
+    setObjectName(u"LblSentence"_s);
+    setAccessibleName(u"当前句"_s);
+    setTextFormat(Qt::PlainText);
+    setContentsMargins(4, 0, 4, 0);
+    // The line takes the width it is given, whatever the sentence's length.
+    setMinimumWidth(1);
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+}
+
+void SentenceLine::setSentence(const QString& text)
+{
+    m_sentence = text;
+    setToolTip(text);
+    elide();
+}
+
+void SentenceLine::resizeEvent(QResizeEvent* event)
+{
+    QLabel::resizeEvent(event);
+    elide();
+}
+
+void SentenceLine::elide()
+{
+    const int width = contentsRect().width();
+    setText(fontMetrics().elidedText(m_sentence, Qt::ElideRight, std::max(width, 0)));
+}
+
+PracticeWidgets::PracticeWidgets(TSegmentTrackBar& bar, std::function<double(qint64)> toBar,
+    QLabel& drillLabel, SentenceLine& sentenceLine, QStatusBar& statusBar)
+    : m_bar(bar), m_toBar(std::move(toBar)), m_drillLabel(drillLabel), m_sentenceLine(sentenceLine),
+      m_statusBar(statusBar)
 {
 }
 
 void PracticeWidgets::showSentenceTicks(const QList<int>& startsMs)
 {
-    QList<double> seconds;
-    seconds.reserve(startsMs.size());
+    QList<double> units;
+    units.reserve(startsMs.size());
     for (int ms : startsMs)
-        seconds.append(ms / 1000.0);
-    m_bar.showSentenceTicks(seconds);
+        units.append(m_toBar(ms));
+    m_bar.showSentenceTicks(units);
+}
+
+void PracticeWidgets::showCurrentSentence(const QString& text)
+{
+    m_sentenceLine.setSentence(text);
 }
 
 void PracticeWidgets::showDrillStatus(const QString& text)

@@ -3,10 +3,11 @@
 #include "practicecontroller.h"
 
 #include <QDialog>
+#include <QLabel>
 
+#include <functional>
 #include <optional>
 
-class QLabel;
 class QSpinBox;
 class QStatusBar;
 
@@ -14,19 +15,42 @@ namespace ecolvar {
 
 class TSegmentTrackBar;
 
-// The practice view over the window's controls: sentence ticks on the track bar (single-file
-// mode, where a bar unit is a second), the drill's label and messages on the status line.
+// The sentence being heard, on a line of its own: elided at the width it gets, with the whole
+// text as its hint.
+class SentenceLine : public QLabel {
+    Q_OBJECT
+public:
+    explicit SentenceLine(QWidget* parent = nullptr);
+    void setSentence(const QString& text);
+    const QString& sentence() const { return m_sentence; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void elide();
+
+    QString m_sentence;
+};
+
+// The practice view over the window's controls: sentence ticks on the track bar (at bar units
+// that toBar gives for a timeline point), the drill's label, the sentence line and messages on
+// the status line.
 class PracticeWidgets : public PracticeView {
 public:
-    PracticeWidgets(TSegmentTrackBar& bar, QLabel& drillLabel, QStatusBar& statusBar);
+    PracticeWidgets(TSegmentTrackBar& bar, std::function<double(qint64)> toBar, QLabel& drillLabel,
+        SentenceLine& sentenceLine, QStatusBar& statusBar);
 
     void showSentenceTicks(const QList<int>& startsMs) override;
     void showDrillStatus(const QString& text) override;
     void showPracticeMessage(const QString& text) override;
+    void showCurrentSentence(const QString& text) override;
 
 private:
     TSegmentTrackBar& m_bar;
+    std::function<double(qint64)> m_toBar;
     QLabel& m_drillLabel;
+    SentenceLine& m_sentenceLine;
     QStatusBar& m_statusBar;
 };
 

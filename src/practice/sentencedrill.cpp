@@ -1,14 +1,12 @@
 #include "sentencedrill.h"
 
-#include "player/mediadevice.h"
-
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
 
 namespace ecolvar {
 
-SentenceDrill::SentenceDrill(MediaDevice& device) : m_device(device) { }
+SentenceDrill::SentenceDrill(PassPlayer& passes) : m_passes(passes) { }
 
 void SentenceDrill::setSettings(const Settings& settings)
 {
@@ -38,13 +36,13 @@ void SentenceDrill::stop()
 {
     if (!isRunning())
         return;
-    m_device.Stop();
+    m_passes.stopPasses();
     m_state = State::Idle;
 }
 
 void SentenceDrill::tick(qint64 nowMs)
 {
-    if (m_state == State::Playing && m_device.Mode() != ModePlaying) {
+    if (m_state == State::Playing && !m_passes.isPassPlaying()) {
         const bool lastPass = m_pass >= m_settings.passes;
         if (lastPass && m_index + 1 >= m_sentences.size()) {
             m_state = State::Idle; // the last pass of the last sentence ends the drill
@@ -79,9 +77,7 @@ void SentenceDrill::playPass()
 {
     const Sentence& s = m_sentences[m_index];
     m_state = State::Playing;
-    m_device.setPlayFrom(s.startMs);
-    m_device.setPlayTo(s.endMs);
-    m_device.Play();
+    m_passes.playPass(s.startMs, s.endMs);
 }
 
 } // namespace ecolvar

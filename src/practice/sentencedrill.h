@@ -4,14 +4,22 @@
 
 namespace ecolvar {
 
-class MediaDevice;
+// Where the drill plays its passes: a range of the document's timeline (or of the one file),
+// in milliseconds.
+class PassPlayer {
+public:
+    virtual ~PassPlayer() = default;
+    virtual void playPass(qint64 startMs, qint64 endMs) = 0;
+    // Whether the last pass still plays.
+    virtual bool isPassPlaying() = 0;
+    virtual void stopPasses() = 0;
+};
 
 // The drill: plays each sentence a number of times with a pause after each pass (a share of the
 // sentence's length, for saying it aloud), then moves on to the next sentence and stops after
-// the last. It plays through the device's play range; time comes in through tick(), called
-// often (every tick of the window's timer) with a clock in milliseconds. Owned by the practice
-// controller; it does not own the device, which it borrows from the timeline player for the time
-// of the drill (the player sets its repeat segment again afterwards).
+// the last. It plays through a pass player; time comes in through tick(), called often (every
+// tick of the window's timer) with a clock in milliseconds. Owned by the practice controller; it
+// does not own the pass player.
 class SentenceDrill {
 public:
     static constexpr int minPasses = 1;
@@ -24,7 +32,7 @@ public:
         int pausePercent = 100;
     };
 
-    explicit SentenceDrill(MediaDevice& device);
+    explicit SentenceDrill(PassPlayer& passes);
 
     // Values out of range are brought into it (passes 1 to 10, pause 0 to 200 %).
     void setSettings(const Settings& settings);
@@ -35,7 +43,7 @@ public:
     void start(const QList<Sentence>& sentences, int index);
     // Moves a running drill to sentence index (clamped to the sentences), first pass.
     void jumpTo(int index);
-    // Stops the drill and the device; the position stays where it is.
+    // Stops the drill and its passes; the position stays where it is.
     void stop();
     // Lets the drill see the time: a pass that ended starts its pause, a pause that ran out
     // starts the next pass or sentence.
@@ -54,7 +62,7 @@ private:
 
     void playPass();
 
-    MediaDevice& m_device;
+    PassPlayer& m_passes;
     Settings m_settings;
     QList<Sentence> m_sentences;
     State m_state = State::Idle;

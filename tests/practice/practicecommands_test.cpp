@@ -4,6 +4,8 @@
 #include "practice/practicecontroller.h"
 #include "qtprinters.h"
 
+#include <QTest>
+
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -20,9 +22,12 @@ class SilentPracticeView : public PracticeView {
 public:
     void showSentenceTicks(const QList<int>&) override { }
     void showDrillStatus(const QString& text) override { status = text; }
-    void showPracticeMessage(const QString&) override { }
+    void showPracticeMessage(const QString& text) override { message = text; }
+    void showCurrentSentence(const QString& text) override { sentence = text; }
 
     QString status;
+    QString message;
+    QString sentence;
 };
 
 // The player rig with the practice commands over it, as the window wires them.
@@ -91,7 +96,8 @@ protected:
     }
 
     SilentPracticeView practiceView;
-    PracticeController practice { device, nullptr, practiceView };
+    TimelinePasses passes { player };
+    PracticeController practice { passes, nullptr, practiceView };
     PracticeCommands commands { player, controls, practice };
     qint64 now = 0;
 };
@@ -162,6 +168,59 @@ TEST_F(PracticeCommandsTest, SentenceKeysPlayTheirSentenceAndF7RepeatsIt)
     EXPECT_GE(seen.low, 4'000);
     EXPECT_LT(seen.high, 6'500);
     expectOneSegment();
+}
+
+// In a list each file's sentences lie on the one timeline: the keys and the drill cross from
+// file to file, the sentence line follows, and where a file has no sentences the status says so.
+TEST_F(PracticeCommandsTest, SentencesWorkAcrossTheFilesOfAList)
+{
+    test::writeFile(path(u"f0.lrc"_s), "[00:01.00]one\n[00:03.00]two\n");
+    test::writeFile(path(u"f1.lrc"_s), "[00:00.50]three\n[00:02.00]four\n");
+    loadList({ 4'000, 3'000, 2'000 }); // f2 has neither lyrics nor sound: it cannot be analysed
+    commands.skipBy(8'000);
+    commands.repeatSentence();
+    EXPECT_EQ(practiceView.message, u"这个文件还在分句，请稍候再试"_s);
+    EXPECT_FALSE(player.repeatSegment());
+
+    commands.skipBy(3'500 - 8'000);
+    EXPECT_EQ(practiceView.sentence, u"two"_s);
+    commands.nextSentence(); // into the second file
+    EXPECT_EQ(player.CurFileIndex(), 1);
+    EXPECT_EQ(device.openFile(), path(u"f1.mp3"_s));
+    EXPECT_EQ(timelinePoint(), 4'500);
+    EXPECT_EQ(practiceView.sentence, u"three"_s);
+    commands.previousSentence(); // and back
+    EXPECT_EQ(timelinePoint(), 3'000);
+
+    // F7 in the second file repeats its sentence, looped inside that file.
+    commands.skipBy(2'000);
+    commands.repeatSentence();
+    EXPECT_EQ(*player.repeatSegment(), (TMp3Player::RepeatSegment { 4'500, 6'000 }));
+    expectOneSegment();
+    controls.SpeedButton11Click();
+
+    // The drill from the first file's last sentence goes on into the second file's first.
+    practice.drill().setSettings({ 1, 0 });
+    commands.skipBy(-1'000);
+    commands.toggleDrill();
+    EXPECT_EQ(practiceView.status, u"第 2/4 句 · 第 1/1 遍"_s);
+    run(1'400);
+    EXPECT_EQ(practiceView.status, u"第 3/4 句 · 第 1/1 遍"_s);
+    EXPECT_EQ(device.openFile(), path(u"f1.mp3"_s));
+    EXPECT_EQ(practiceView.sentence, u"three"_s);
+    EXPECT_FALSE(device.loop());
+    commands.stopDrill();
+    expectOneSegment();
+
+    // The third file: once its analysis failed, the keys say why rather than doing nothing.
+    for (int i = 0; i < 300 && practice.noSentenceReason(8'000).startsWith(u"这个文件还"_s); ++i)
+        QTest::qWait(10);
+    commands.skipBy(8'000 - player.positionMs());
+    commands.repeatSentence();
+    EXPECT_EQ(practiceView.message, u"这个文件无法分句"_s);
+    EXPECT_FALSE(player.repeatSegment());
+    commands.toggleDrill();
+    EXPECT_FALSE(commands.isDrilling());
 }
 
 // The drill borrows the device: a repeat segment never keeps it in a loop, and once the drill

@@ -1,11 +1,13 @@
 #include "practice/practicecontroller.h"
 
+#include "devicepasses.h"
 #include "fakemediadevice.h"
 #include "playlists/playlistdatabase.h"
 #include "practice/practicestore.h"
 #include "testutil.h"
 
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -19,10 +21,12 @@ public:
     void showSentenceTicks(const QList<int>& startsMs) override { ticks = startsMs; }
     void showDrillStatus(const QString& text) override { status = text; }
     void showPracticeMessage(const QString& text) override { message = text; }
+    void showCurrentSentence(const QString& text) override { sentence = text; }
 
     QList<int> ticks { -1 };
     QString status = u"?"_s;
     QString message = u"?"_s;
+    QString sentence = u"?"_s;
 };
 
 class PracticeControllerTest : public ::testing::Test {
@@ -40,6 +44,7 @@ protected:
     QTemporaryDir dir;
     QString audio;
     test::FakeMediaDevice device;
+    test::DevicePasses passes { device };
     RecordingView view;
 };
 
@@ -47,8 +52,8 @@ protected:
 
 TEST_F(PracticeControllerTest, SentenceCommandsAndTheDrillFollowTheMarksOfTheOpenFile)
 {
-    PracticeController practice(device, nullptr, view);
-    EXPECT_FALSE(practice.documentOpened(u"lesson"_s, audio, 10000));
+    PracticeController practice(passes, nullptr, view);
+    EXPECT_FALSE(practice.documentOpened(u"lesson"_s, { { audio, 0, 10000 } }));
     EXPECT_EQ(view.ticks, (QList<int> { 1000, 4000, 6500 }));
     EXPECT_EQ(view.message, QString());
 
@@ -72,15 +77,35 @@ TEST_F(PracticeControllerTest, SentenceCommandsAndTheDrillFollowTheMarksOfTheOpe
     EXPECT_EQ(view.status, QString());
     EXPECT_FALSE(practice.stepDrill(1));
 
-    // A playlist has no marks: the ticks go and the commands find no sentence.
+    // A list: each file's marks on the one timeline; the second file's lyrics start at 0.5 s.
     practice.toggleDrill(0);
-    practice.documentOpened(u"My list"_s, QString(), 50000);
-    EXPECT_TRUE(view.ticks.isEmpty());
-    EXPECT_EQ(view.status, QString());
+    const QString second = dir.filePath(u"second.wav"_s);
+    test::writeFile(dir.filePath(u"second.lrc"_s), "[00:00.50]four\n[00:02.00]five\n");
+    practice.documentOpened(u"My list"_s, { { audio, 0, 10000 }, { second, 10000, 3000 } });
+    EXPECT_EQ(view.ticks, (QList<int> { 1000, 4000, 6500, 10500, 12000 }));
     EXPECT_FALSE(practice.drill().isRunning());
+    // The last sentence of a file ends with it; the next file's first holds its beginning.
+    EXPECT_EQ(practice.sentenceAt(9000), (Sentence { 6500, 10000, u"three"_s }));
+    EXPECT_EQ(practice.sentenceAt(10000), (Sentence { 10500, 12000, u"four"_s }));
+    EXPECT_EQ(practice.nextSentenceStart(7000), 10500);
+    EXPECT_EQ(practice.previousSentenceStart(10600), 6500);
+    practice.showSentenceAt(12500);
+    EXPECT_EQ(view.sentence, u"five"_s);
+    practice.toggleDrill(11000);
+    EXPECT_EQ(view.status, u"第 4/5 句 · 第 1/1 遍"_s);
+    practice.toggleDrill(0);
+    EXPECT_TRUE(practice.noSentenceReason(11000).isEmpty());
+
+    // A file without marks says why, where the other still has its sentences.
+    const QString silent = dir.filePath(u"silent.wav"_s);
+    test::writeFile(silent, "not audio at all");
+    practice.documentOpened(u"My list"_s, { { silent, 0, 4000 }, { second, 4000, 3000 } });
+    QCoreApplication::processEvents();
+    for (int i = 0; i < 200 && !practice.sentenceAt(5000); ++i)
+        QTest::qWait(10);
     EXPECT_FALSE(practice.sentenceAt(1000));
-    practice.toggleDrill(0);
-    EXPECT_FALSE(practice.drill().isRunning());
+    EXPECT_EQ(practice.noSentenceReason(1000), u"这个文件无法分句"_s);
+    EXPECT_EQ(practice.sentenceAt(5000), (Sentence { 4500, 6000, u"four"_s }));
 }
 
 TEST_F(PracticeControllerTest, ADocumentReopenedAfterARestartResumesWhereItWasLeft)
@@ -89,17 +114,18 @@ TEST_F(PracticeControllerTest, ADocumentReopenedAfterARestartResumesWhereItWasLe
     {
         PlaylistDatabase database(file);
         PracticeStore store(database);
-        PracticeController practice(device, &store, view);
-        practice.documentOpened(u"lesson"_s, audio, 10000);
+        PracticeController practice(passes, &store, view);
+        practice.documentOpened(u"lesson"_s, { { audio, 0, 10000 } });
         practice.documentLeft(u"lesson"_s, 7300, 0.9);
         practice.documentLeft(u"My list"_s, 123456, 1.0);
     }
     PlaylistDatabase database(file);
     PracticeStore store(database);
-    PracticeController practice(device, &store, view);
-    EXPECT_EQ(practice.documentOpened(u"lesson"_s, audio, 10000), (ResumePoint { 7300, 0.9 }));
-    EXPECT_EQ(practice.documentOpened(u"my list"_s, QString(), 0), (ResumePoint { 123456, 1.0 }));
-    EXPECT_FALSE(practice.documentOpened(u"other"_s, QString(), 0));
+    PracticeController practice(passes, &store, view);
+    EXPECT_EQ(
+        practice.documentOpened(u"lesson"_s, { { audio, 0, 10000 } }), (ResumePoint { 7300, 0.9 }));
+    EXPECT_EQ(practice.documentOpened(u"my list"_s, {}), (ResumePoint { 123456, 1.0 }));
+    EXPECT_FALSE(practice.documentOpened(u"other"_s, {}));
     // Opening does not play.
     EXPECT_NE(device.Mode(), ModePlaying);
 }

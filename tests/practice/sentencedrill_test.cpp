@@ -1,5 +1,6 @@
 #include "practice/sentencedrill.h"
 
+#include "devicepasses.h"
 #include "fakemediadevice.h"
 
 #include <gtest/gtest.h>
@@ -47,7 +48,8 @@ protected:
 
     const QList<Sentence> sentences { { 0, 1000, {} }, { 1000, 3000, {} }, { 3000, 4000, {} } };
     test::FakeMediaDevice device;
-    SentenceDrill drill { device };
+    test::DevicePasses passes { device };
+    SentenceDrill drill { passes };
     qint64 now = 0;
 };
 
