@@ -15,10 +15,12 @@
 #include "playlists/lengthtable.h"
 #include "playlists/playlistdatabase.h"
 #include "playlists/topenlstfrm.h"
+#include "practice/paragraphstamps.h"
 #include "practice/practicecommands.h"
 #include "practice/practicecontroller.h"
 #include "practice/practicestore.h"
 #include "practice/practicewidgets.h"
+#include "practice/transcriptfollower.h"
 #include "richtext/trichtextedit.h"
 #include "tform1parts.h"
 #include "transcripts/annotations.h"
@@ -32,6 +34,8 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -39,10 +43,14 @@
 #include <QMimeData>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <limits>
 
 using namespace Qt::StringLiterals;
 
@@ -253,6 +261,7 @@ void TForm1::createPractice()
         [this] { guarded([this] { m_practiceCommands->tick(m_clock.elapsed()); }); });
     connectHandler(
         Mp3Player.get(), &TMp3Player::timelineReady, this, &TForm1::practiceDocumentOpened);
+    createTranscriptFollowers();
     buildPracticeMenu();
     // Esc is taken only while a drill runs; otherwise it goes where it would go.
     connect(m_practiceCommands, &PracticeCommands::drillRunningChanged, actStopDrill,
@@ -299,6 +308,84 @@ void TForm1::buildPracticeMenu()
     actFaster = item(u"actFaster"_s, u"加速"_s, Qt::Key_F11, [this] { Speed->faster(); });
     actNormalSpeed
         = item(u"actNormalSpeed"_s, u"正常速度"_s, Qt::Key_F12, [this] { Speed->normal(); });
+    menuPractice->addSeparator();
+    actPlayFromStamp = item(u"actPlayFromStamp"_s, u"从本段的时间标记播放"_s, Qt::Key_F4, [this] {
+        if (const std::optional<qint64> stamp = visibleFollower()->stampAtCaret())
+            m_practiceCommands->playFromStamp(*stamp);
+        else
+            StatusBar1->showMessage(u"光标所在的段落没有时间标记"_s);
+    });
+    actImportLyrics
+        = item(u"actImportLyrics"_s, u"导入歌词或字幕到文稿…"_s, QKeySequence(), [this] {
+              const QString path = QFileDialog::getOpenFileName(this, u"导入歌词或字幕"_s,
+                  QString(), u"歌词或字幕 (*.lrc *.srt);;所有文件 (*)"_s);
+              if (!path.isEmpty())
+                  importLyricsFile(path);
+          });
+}
+
+void TForm1::createTranscriptFollowers()
+{
+    m_englishFollower = new TranscriptFollower(*RichTextEdit3, this);
+    m_chineseFollower = new TranscriptFollower(*RichTextEdit4, this);
+    for (TranscriptFollower* follower : { m_englishFollower, m_chineseFollower }) {
+        connect(Mp3Player.get(), &TMp3Player::positionShown, follower,
+            [follower](qint64 ms) { guarded([&] { follower->follow(ms); }); });
+        connect(follower, &TranscriptFollower::playFromRequested, this,
+            [this](qint64 ms) { guarded([&] { m_practiceCommands->playFromStamp(ms); }); });
+    }
+}
+
+TRichTextEdit* TForm1::visiblePane() const
+{
+    return PageControl1->currentIndex() == 0 ? RichTextEdit3 : RichTextEdit4;
+}
+
+TranscriptFollower* TForm1::visibleFollower() const
+{
+    return PageControl1->currentIndex() == 0 ? m_englishFollower : m_chineseFollower;
+}
+
+void TForm1::importLyricsFile(const QString& path)
+{
+    if (Mp3Player->DocName().isEmpty()) {
+        m_prompts.information(u"请先打开一个文件或播放列表，再导入它的歌词或字幕。"_s);
+        return;
+    }
+    TRichTextEdit* pane = visiblePane();
+    if (!pane->document()->isEmpty()) {
+        m_prompts.information(u"歌词或字幕只能导入到空白的文稿中。"_s);
+        return;
+    }
+    // In a list the stamps count from the start of the file the lyrics belong to (the one of
+    // the same name), else from the start of the timeline.
+    qint64 offset = 0;
+    qint64 length = Mp3Player->TotalLength();
+    const QString base = QFileInfo(path).completeBaseName();
+    qint64 start = 0;
+    for (qsizetype i = 0; Mp3Player->ListMode() && i < Mp3Player->FileList().size(); ++i) {
+        const qint64 fileLength = Mp3Player->SegLengths().value(i);
+        if (QFileInfo(Mp3Player->FileList().at(i))
+                .completeBaseName()
+                .compare(base, Qt::CaseInsensitive)
+            == 0) {
+            offset = start;
+            length = fileLength;
+            break;
+        }
+        start += fileLength;
+    }
+    const ImportedLyrics lyrics
+        = readLyricsFile(path, int(std::min<qint64>(length, std::numeric_limits<int>::max())));
+    if (!lyrics.error.isEmpty()) {
+        m_prompts.information(lyrics.error);
+        return;
+    }
+    QTextCursor cursor(pane->document());
+    cursor.beginEditBlock();
+    cursor.insertText(stampedParagraphs(lyrics.sentences, offset).join(u'\n'));
+    cursor.endEditBlock();
+    pane->FormatDocument();
 }
 
 void TForm1::editDrillSettings()

@@ -38,6 +38,7 @@ class OpenRequest;
 class PlayerControls;
 class SentenceLine;
 class TimelinePasses;
+class TranscriptFollower;
 class PlayerWidgets;
 class PlaylistDatabase;
 class PracticeCommands;
@@ -190,6 +191,8 @@ public:
     QAction* actSlower = nullptr;
     QAction* actFaster = nullptr;
     QAction* actNormalSpeed = nullptr;
+    QAction* actPlayFromStamp = nullptr; // F4
+    QAction* actImportLyrics = nullptr;
     QMenu* menuHelp = nullptr;
     QAction* N13 = nullptr; // 帮助(&P)
 
@@ -235,6 +238,11 @@ public:
     // ones that cannot be opened are named in one message.
     void openPaths(const QStringList& arguments);
 
+    // Reads the lyrics or subtitle file at path into the visible transcript pane as stamped
+    // paragraphs, when a document is open and the pane is empty; otherwise, or when the file
+    // holds no stamps, a message says why and nothing changes.
+    void importLyricsFile(const QString& path);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -261,6 +269,9 @@ private:
     void createDialogs();
 
     void createPractice();
+    void createTranscriptFollowers();
+    TRichTextEdit* visiblePane() const;
+    TranscriptFollower* visibleFollower() const;
     void buildPracticeMenu();
     void editDrillSettings();
     void practiceDocumentOpened(const QString& docName);
@@ -292,6 +303,9 @@ private:
     std::unique_ptr<PracticeStore> m_practiceStore;
     std::unique_ptr<PracticeWidgets> m_practiceView;
     std::unique_ptr<TimelinePasses> m_drillPasses;
+    // The English and the Chinese pane follow the voice where they hold time stamps.
+    TranscriptFollower* m_englishFollower = nullptr;
+    TranscriptFollower* m_chineseFollower = nullptr;
     // Skip, sentences and the drill over the player and Practice.
     PracticeCommands* m_practiceCommands = nullptr;
     QElapsedTimer m_clock;

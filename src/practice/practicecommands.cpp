@@ -1,6 +1,7 @@
 #include "practicecommands.h"
 
 #include "core/ecolvarerror.h"
+#include "paragraphstamps.h"
 #include "player/playercontrols.h"
 #include "player/tmp3player.h"
 #include "practicecontroller.h"
@@ -141,6 +142,16 @@ void PracticeCommands::toggleDrill()
     m_player.lendDevice();
     m_practice.toggleDrill(position);
     Q_EMIT drillRunningChanged(true);
+}
+
+void PracticeCommands::playFromStamp(qint64 ms)
+{
+    if (m_player.DocName().isEmpty() || m_player.TotalLength() <= 0)
+        m_practice.showMessage(u"请先打开一个文件或播放列表"_s);
+    else if (ms >= m_player.TotalLength())
+        m_practice.showMessage(u"时间标记 %1 超出了音频的长度"_s.arg(stampText(ms)));
+    else
+        playFrom(ms);
 }
 
 void PracticeCommands::stopDrill()

@@ -51,6 +51,9 @@ public:
     void toggleDrill();
     void stopDrill();
     bool isDrilling() const;
+    // Plays from timeline point ms of a transcript's stamp; a stamp past the end, or no open
+    // document, gets a message on the status line instead.
+    void playFromStamp(qint64 ms);
 
     // The open document's timeline is laid out: its sentence marks are looked for, and the
     // position goes where the learner left it (without playing, and not while playing). Returns

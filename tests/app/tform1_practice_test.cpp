@@ -2,6 +2,7 @@
 #include "fakedevices.h"
 #include "player/tsegmenttrackbar.h"
 #include "practice/practicecontroller.h"
+#include "practice/practicewidgets.h"
 #include "richtext/trichtextedit.h"
 
 #include "scriptedprompts.h"
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
@@ -176,6 +178,73 @@ TEST_F(TForm1PracticeTest, EscAfterCancellingTheRepeatLeavesNoLoopAnywhere)
         highest = std::max(highest, m_devices.player->Position());
     }
     EXPECT_EQ(highest, 10'000); // played through to the end
+}
+
+namespace {
+
+// The paragraph of the transcript heard at the position; -1: none is highlighted.
+int highlightedParagraph(QTextEdit& pane)
+{
+    const QList<QTextEdit::ExtraSelection> selections = pane.extraSelections();
+    return selections.isEmpty() ? -1 : selections.first().cursor.block().blockNumber();
+}
+
+} // namespace
+
+TEST_F(TForm1PracticeTest, TheTranscriptFollowsTheVoiceAndAStampPlaysFromItself)
+{
+    auto form = makeForm();
+    form->Timer2->setInterval(60'000); // the test fires it
+    openLesson(*form);
+    const QString lyrics = form->ProgramDir() + u"audio/lesson.lrc"_s;
+
+    // The lyrics become stamped paragraphs of the empty pane, and survive a save and a reload.
+    form->importLyricsFile(lyrics);
+    const QString imported = u"[00:01.00] one\n[00:04.00] two\n[00:06.50] three"_s;
+    EXPECT_EQ(form->RichTextEdit3->toPlainText(), imported);
+    form->importLyricsFile(lyrics);
+    EXPECT_EQ(m_prompts.texts(test::ScriptedPrompts::Kind::Information),
+        QStringList { u"歌词或字幕只能导入到空白的文稿中。"_s });
+    form->RichTextEdit3->setFocus();
+    QTest::keyClick(form->RichTextEdit3, Qt::Key_S, Qt::ControlModifier);
+    form->close();
+    form = makeForm();
+    form->Timer2->setInterval(60'000);
+    openLesson(*form);
+    QTextEdit& pane = *form->RichTextEdit3;
+    EXPECT_EQ(pane.toPlainText(), imported);
+    form->setFocus();
+
+    // Playing: the paragraph heard is highlighted and its line is shown under the player.
+    EXPECT_EQ(highlightedParagraph(pane), -1);
+    QTest::keyClick(form.get(), Qt::Key_F5);
+    tickAfter(*form, *m_devices.player, 500);
+    EXPECT_EQ(highlightedParagraph(pane), -1);
+    tickAfter(*form, *m_devices.player, 2'000);
+    EXPECT_EQ(highlightedParagraph(pane), 0);
+    EXPECT_EQ(form->LblSentence->sentence(), u"one"_s);
+    tickAfter(*form, *m_devices.player, 2'000);
+    EXPECT_EQ(highlightedParagraph(pane), 1);
+    EXPECT_EQ(form->LblSentence->toolTip(), u"two"_s);
+    tickAfter(*form, *m_devices.player, 3'000);
+    EXPECT_EQ(highlightedParagraph(pane), 2);
+    QTest::keyClick(form.get(), Qt::Key_F5);
+
+    // Ctrl and a click on the second stamp play from it; F4 plays from the caret's paragraph.
+    const QTextBlock second = pane.document()->findBlockByNumber(1);
+    QTextCursor onStamp(second);
+    onStamp.setPosition(second.position() + 3);
+    const QPoint at = pane.cursorRect(onStamp).center();
+    QTest::mouseClick(pane.viewport(), Qt::LeftButton, Qt::ControlModifier, at);
+    EXPECT_EQ(m_devices.player->Position(), 4'000);
+    EXPECT_EQ(m_devices.player->Mode(), ModePlaying);
+    EXPECT_EQ(highlightedParagraph(pane), 1);
+    QTextCursor caret(pane.document()->findBlockByNumber(2));
+    pane.setTextCursor(caret);
+    QTest::keyClick(&pane, Qt::Key_F4);
+    EXPECT_EQ(m_devices.player->Position(), 6'500);
+    EXPECT_EQ(pane.toPlainText(), imported);
+    EXPECT_FALSE(form->RichTextEdit3->Modified());
 }
 
 } // namespace ecolvar
