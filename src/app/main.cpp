@@ -1,4 +1,5 @@
 #include "core/errorreport.h"
+#include "core/settingsfile.h"
 #include "helpviewer.h"
 #include "player/sndfilemediadevice.h"
 #include "programsetup.h"
@@ -94,6 +95,8 @@ int main(int argc, char* argv[])
 
     const ecolvar::ProgramPaths paths
         = ecolvar::ResolveProgramPaths(QCoreApplication::applicationDirPath());
+    if (!paths.settingsFile.isEmpty())
+        ecolvar::setSettingsFile(paths.settingsFile);
     ecolvar::TForm1 form(prompts, paths.dataDir, paths.databaseFile, realDevices);
     form.Help->setHelpDir(paths.helpDir);
     prompts.setParent(&form);

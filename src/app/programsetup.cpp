@@ -19,12 +19,13 @@ ProgramPaths ResolveProgramPaths(const QString& executableDir)
 {
     const QDir exe(executableDir);
     if (QFileInfo::exists(exe.filePath(QString::fromUtf16(portableMarkerName))))
-        return { exe.absolutePath(), PlaylistDatabase::defaultFileName(), exe.absolutePath() };
+        return { exe.absolutePath(), PlaylistDatabase::defaultFileName(), exe.absolutePath(),
+            exe.filePath(u"ecolvar.conf"_s) };
 
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir().mkpath(data);
     return { data, QDir(data).filePath(PlaylistDatabase::defaultFileName()),
-        QDir::cleanPath(exe.filePath(u"../share/ecolvar"_s)) };
+        QDir::cleanPath(exe.filePath(u"../share/ecolvar"_s)), QString() };
 }
 
 bool InstallQtTranslations(QCoreApplication& app)

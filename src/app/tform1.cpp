@@ -2,6 +2,7 @@
 
 #include "core/errorreport.h"
 #include "core/prompts.h"
+#include "core/settingsfile.h"
 #include "desktop/openrequest.h"
 #include "helpviewer.h"
 #include "library/librarypanel.h"
@@ -263,6 +264,8 @@ void TForm1::createPractice()
         Mp3Player.get(), &TMp3Player::timelineReady, this, &TForm1::practiceDocumentOpened);
     createTranscriptFollowers();
     buildPracticeMenu();
+    m_skip = SkipSettings::load(settingsFile());
+    applySkipSettings();
     // Esc is taken only while a drill runs; otherwise it goes where it would go.
     connect(m_practiceCommands, &PracticeCommands::drillRunningChanged, actStopDrill,
         &QAction::setEnabled);
@@ -284,10 +287,10 @@ void TForm1::buildPracticeMenu()
     actPlayPause = item(
         u"actPlayPause"_s, u"播放/暂停"_s, Qt::Key_F5, [this] { Player->SpeedButton1Click(); });
     PracticeCommands* commands = m_practiceCommands;
-    actBack2s
-        = item(u"actBack2s"_s, u"后退 2 秒"_s, Qt::Key_F2, [commands] { commands->skipBy(-2000); });
-    actForward2s = item(
-        u"actForward2s"_s, u"前进 2 秒"_s, Qt::Key_F3, [commands] { commands->skipBy(2000); });
+    actBack2s = item(u"actBack2s"_s, u"后退 2 秒"_s, Qt::Key_F2,
+        [this, commands] { commands->skipBy(-m_skip.skipSeconds * 1000); });
+    actForward2s = item(u"actForward2s"_s, u"前进 2 秒"_s, Qt::Key_F3,
+        [this, commands] { commands->skipBy(m_skip.skipSeconds * 1000); });
     menuPractice->addSeparator();
     actPrevSentence = item(u"actPrevSentence"_s, u"上一句"_s, Qt::Key_F6,
         [commands] { commands->previousSentence(); });
@@ -303,6 +306,8 @@ void TForm1::buildPracticeMenu()
     actStopDrill->setEnabled(false);
     actDrillSettings = item(
         u"actDrillSettings"_s, u"逐句复读设置…"_s, QKeySequence(), [this] { editDrillSettings(); });
+    actSkipSettings = item(
+        u"actSkipSettings"_s, u"跳转与暂停设置…"_s, QKeySequence(), [this] { editSkipSettings(); });
     menuPractice->addSeparator();
     actSlower = item(u"actSlower"_s, u"减速"_s, Qt::Key_F10, [this] { Speed->slower(); });
     actFaster = item(u"actFaster"_s, u"加速"_s, Qt::Key_F11, [this] { Speed->faster(); });
@@ -322,6 +327,23 @@ void TForm1::buildPracticeMenu()
               if (!path.isEmpty())
                   importLyricsFile(path);
           });
+}
+
+void TForm1::editSkipSettings()
+{
+    SkipSettingsDialog dialog(m_skip, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_skip = dialog.settings().clamped();
+    m_skip.save(settingsFile());
+    applySkipSettings();
+}
+
+void TForm1::applySkipSettings()
+{
+    Mp3Player->setRewindOnPauseMs(m_skip.rewindSeconds * 1000);
+    actBack2s->setText(u"后退 %1 秒"_s.arg(m_skip.skipSeconds));
+    actForward2s->setText(u"前进 %1 秒"_s.arg(m_skip.skipSeconds));
 }
 
 void TForm1::createTranscriptFollowers()

@@ -4,6 +4,7 @@
 
 #include "playlists/playinglist.h"
 #include "playlists/tmaintainlstfrm.h"
+#include "practice/skipsettings.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -193,6 +194,7 @@ public:
     QAction* actNormalSpeed = nullptr;
     QAction* actPlayFromStamp = nullptr; // F4
     QAction* actImportLyrics = nullptr;
+    QAction* actSkipSettings = nullptr;
     QMenu* menuHelp = nullptr;
     QAction* N13 = nullptr; // 帮助(&P)
 
@@ -270,6 +272,8 @@ private:
 
     void createPractice();
     void createTranscriptFollowers();
+    void editSkipSettings();
+    void applySkipSettings();
     TRichTextEdit* visiblePane() const;
     TranscriptFollower* visibleFollower() const;
     void buildPracticeMenu();
@@ -303,6 +307,7 @@ private:
     std::unique_ptr<PracticeStore> m_practiceStore;
     std::unique_ptr<PracticeWidgets> m_practiceView;
     std::unique_ptr<TimelinePasses> m_drillPasses;
+    SkipSettings m_skip;
     // The English and the Chinese pane follow the voice where they hold time stamps.
     TranscriptFollower* m_englishFollower = nullptr;
     TranscriptFollower* m_chineseFollower = nullptr;

@@ -347,6 +347,8 @@ void TMp3Player::playPause()
         showDevicePosition();
         setState(PlayState::Paused);
         m_player.Stop();
+        if (m_rewindOnPauseMs > 0)
+            moveTo(m_positionMs - m_rewindOnPauseMs);
         return;
     }
     if (m_listMode) {

@@ -7,6 +7,7 @@
 
 #include "player/lengthmeasurer.h"
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 
@@ -186,6 +187,9 @@ public:
     void playPause();
     // Stops and returns to the beginning.
     void stop();
+    // How far a pause puts the position back, so that playing on repeats the last words (0:
+    // it stays where playing stopped).
+    void setRewindOnPauseMs(int ms) { m_rewindOnPauseMs = std::max(ms, 0); }
 
 Q_SIGNALS:
     // The device was taken back from a borrower (see lendDevice).
@@ -243,6 +247,7 @@ private:
     qint64 m_curFileStart = 0;
     PlayState m_state = PlayState::Stopped;
     bool m_lent = false;
+    int m_rewindOnPauseMs = 0;
     qint64 m_positionMs = 0;
     int m_barPos = 0;
     // The bar's range as the last load set it; the bar position is held within it.

@@ -1,5 +1,7 @@
 #include "volumeslider.h"
 
+#include "core/settingsfile.h"
+
 #include "mediadevice.h"
 
 #include <QAudio>
@@ -52,7 +54,7 @@ void VolumeSlider::setPercent(int percent)
 
 QString VolumeSlider::settingsFile()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + u"/ecolvar.conf"_s;
+    return ecolvar::settingsFile();
 }
 
 void VolumeSlider::apply(int percent)

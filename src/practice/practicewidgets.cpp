@@ -109,4 +109,34 @@ SentenceDrill::Settings DrillSettingsDialog::settings() const
     return { passes->value(), pausePercent->value() };
 }
 
+SkipSettingsDialog::SkipSettingsDialog(const SkipSettings& settings, QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(u"SkipSettingsDialog"_s);
+    setWindowTitle(u"跳转与暂停设置"_s);
+    skipSeconds = new QSpinBox(this);
+    skipSeconds->setObjectName(u"skipSeconds"_s);
+    skipSeconds->setRange(SkipSettings::minSkipSeconds, SkipSettings::maxSkipSeconds);
+    skipSeconds->setValue(settings.skipSeconds);
+    skipSeconds->setSuffix(u" 秒"_s);
+    rewindSeconds = new QSpinBox(this);
+    rewindSeconds->setObjectName(u"rewindSeconds"_s);
+    rewindSeconds->setRange(0, SkipSettings::maxRewindSeconds);
+    rewindSeconds->setValue(settings.rewindSeconds);
+    rewindSeconds->setSuffix(u" 秒"_s);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QFormLayout(this);
+    layout->addRow(u"前进、后退（F2、F3）的秒数："_s, skipSeconds);
+    layout->addRow(u"暂停时回退的秒数："_s, rewindSeconds);
+    layout->addRow(buttons);
+}
+
+SkipSettings SkipSettingsDialog::settings() const
+{
+    return { skipSeconds->value(), rewindSeconds->value() };
+}
+
 } // namespace ecolvar

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "practicecontroller.h"
+#include "skipsettings.h"
 
 #include <QDialog>
 #include <QLabel>
@@ -66,6 +67,18 @@ public:
 
     QSpinBox* passes = nullptr;
     QSpinBox* pausePercent = nullptr;
+};
+
+// How far F2/F3 move and how far a pause goes back.
+class SkipSettingsDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit SkipSettingsDialog(const SkipSettings& settings, QWidget* parent = nullptr);
+
+    SkipSettings settings() const;
+
+    QSpinBox* skipSeconds = nullptr;
+    QSpinBox* rewindSeconds = nullptr;
 };
 
 } // namespace ecolvar

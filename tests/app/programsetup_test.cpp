@@ -36,8 +36,10 @@ TEST(ProgramPaths, APortableLayoutKeepsTheDataBesideTheExecutable)
     const ProgramPaths paths = ResolveProgramPaths(exe.path());
     EXPECT_EQ(paths.dataDir, exe.path());
     EXPECT_EQ(paths.helpDir, exe.path());
-    // The playlists stay in the working directory, where run.sh starts the program.
+    // The playlists stay in the working directory, where run.sh starts the program; the
+    // settings stay beside the data.
     EXPECT_EQ(paths.databaseFile, u"vek.db"_s);
+    EXPECT_EQ(paths.settingsFile, exe.filePath(u"ecolvar.conf"_s));
 }
 
 TEST(ProgramPaths, AnInstalledProgramUsesTheUsersDataFolderAndTheSharedHelp)
@@ -50,6 +52,7 @@ TEST(ProgramPaths, AnInstalledProgramUsesTheUsersDataFolderAndTheSharedHelp)
     EXPECT_TRUE(QFileInfo(data).isDir());
     EXPECT_EQ(paths.databaseFile, data + u"/vek.db"_s);
     EXPECT_EQ(paths.helpDir, prefix.filePath(u"share/ecolvar"_s));
+    EXPECT_TRUE(paths.settingsFile.isEmpty()); // the user's configuration folder
 }
 
 class HelpTest : public ::testing::Test {

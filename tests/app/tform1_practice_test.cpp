@@ -1,5 +1,7 @@
 #include "app/tform1.h"
+#include "core/settingsfile.h"
 #include "fakedevices.h"
+#include "player/tmp3player.h"
 #include "player/tsegmenttrackbar.h"
 #include "practice/practicecontroller.h"
 #include "practice/practicewidgets.h"
@@ -245,6 +247,34 @@ TEST_F(TForm1PracticeTest, TheTranscriptFollowsTheVoiceAndAStampPlaysFromItself)
     EXPECT_EQ(m_devices.player->Position(), 6'500);
     EXPECT_EQ(pane.toPlainText(), imported);
     EXPECT_FALSE(form->RichTextEdit3->Modified());
+}
+
+} // namespace ecolvar
+
+namespace ecolvar {
+
+// The skip length and the rewind on pause come from the settings file, held within range.
+TEST_F(TForm1PracticeTest, SkipLengthAndRewindOnPauseComeFromTheSettingsFile)
+{
+    const QString file = m_dir.filePath(u"ecolvar.conf"_s);
+    test::writeFile(file, "[practice]\nskipSeconds=5\nrewindOnPauseSeconds=9\n");
+    setSettingsFile(file);
+    const auto form = makeForm();
+    form->Timer2->setInterval(60'000);
+    openLesson(*form);
+    EXPECT_EQ(form->actForward2s->text(), u"前进 5 秒"_s);
+    EXPECT_EQ(SkipSettings::load(file), (SkipSettings { 5, 3 }));
+
+    QTest::keyClick(form.get(), Qt::Key_F3);
+    EXPECT_EQ(form->Mp3Player->positionMs(), 5'000);
+    QTest::keyClick(form.get(), Qt::Key_F5);
+    tickAfter(*form, *m_devices.player, 1'500);
+    QTest::keyClick(form.get(), Qt::Key_F5); // paused at 6.5 s, back 3 s
+    EXPECT_EQ(form->Mp3Player->positionMs(), 3'500);
+    EXPECT_EQ(form->TrackBar->value(), 3);
+    QTest::keyClick(form.get(), Qt::Key_F2);
+    EXPECT_EQ(form->Mp3Player->positionMs(), 0);
+    setSettingsFile(QString());
 }
 
 } // namespace ecolvar
