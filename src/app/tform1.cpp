@@ -51,6 +51,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <limits>
 
 using namespace Qt::StringLiterals;
@@ -348,6 +349,8 @@ void TForm1::applySkipSettings()
 
 void TForm1::createTranscriptFollowers()
 {
+    addStyleCommands(RichTextEdit3, PopupMenu5);
+    addStyleCommands(RichTextEdit4, PopupMenu6);
     m_englishFollower = new TranscriptFollower(*RichTextEdit3, this);
     m_chineseFollower = new TranscriptFollower(*RichTextEdit4, this);
     for (TranscriptFollower* follower : { m_englishFollower, m_chineseFollower }) {
@@ -355,6 +358,43 @@ void TForm1::createTranscriptFollowers()
             [follower](qint64 ms) { guarded([&] { follower->follow(ms); }); });
         connect(follower, &TranscriptFollower::playFromRequested, this,
             [this](qint64 ms) { guarded([&] { m_practiceCommands->playFromStamp(ms); }); });
+    }
+}
+
+void TForm1::addStyleCommands(TRichTextEdit* pane, QMenu* menu)
+{
+    menu->addSeparator();
+    const struct {
+        const char16_t* caption;
+        const char16_t* styleName;
+        Qt::Key key;
+    } commands[] = {
+        { u"标题", u"Heading", Qt::Key_1 },
+        { u"关键词", u"Keywords", Qt::Key_2 },
+        { u"正文", u"Normal text", Qt::Key_0 },
+    };
+    for (const auto& command : commands) {
+        auto* action = new QAction(QString::fromUtf16(command.caption), pane);
+        action->setObjectName(
+            pane->objectName() + u"Style"_s + QString::fromUtf16(command.styleName).remove(u' '));
+        action->setShortcut(QKeyCombination(Qt::ControlModifier, command.key));
+        action->setShortcutContext(Qt::WidgetShortcut);
+        pane->addAction(action);
+        menu->addAction(action);
+        const QString styleName = QString::fromUtf16(command.styleName);
+        const QString caption = action->text();
+        connect(action, &QAction::triggered, this, [this, pane, styleName, caption] {
+            guarded([&] {
+                // A transcript brings its own style sheet: the style is found by its name.
+                const QList<TFontInfo>& styles = pane->Style().TextStyles;
+                const auto found = std::find_if(styles.begin(), styles.end(),
+                    [&](const TFontInfo& style) { return style.StyleName == styleName; });
+                if (found == styles.end())
+                    StatusBar1->showMessage(u"这份文稿的样式表里没有“%1”样式"_s.arg(caption));
+                else
+                    pane->ApplyStyleToSelection(int(found - styles.begin()));
+            });
+        });
     }
 }
 

@@ -271,7 +271,10 @@ private:
     void createDialogs();
 
     void createPractice();
+    // The panes' commands: following the voice, and the styles of their context menus.
     void createTranscriptFollowers();
+    // Heading, keyword and normal style for the selection (Ctrl+1, Ctrl+2, Ctrl+0).
+    void addStyleCommands(TRichTextEdit* pane, QMenu* menu);
     void editSkipSettings();
     void applySkipSettings();
     TRichTextEdit* visiblePane() const;

@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QInputMethodEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -21,6 +22,8 @@
 #include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -159,6 +162,45 @@ TEST_F(TForm1DesktopTest, CtrlSSavesTheVisiblePaneFromInsideIt)
     EXPECT_FALSE(m_form->RichTextEdit3->Modified());
     EXPECT_TRUE(QFileInfo::exists(m_form->TranscriptDir() + u"lesson.eng"_s));
     EXPECT_EQ(m_form->RichTextEdit3->toPlainText(), u"Good morning."_s);
+}
+
+TEST_F(TForm1DesktopTest, TheStyleKeysAndTheContextMenuStyleTheSelectedWords)
+{
+    m_form->openPaths({ audio(u"lesson.wav"_s) });
+    TRichTextEdit* pane = m_form->RichTextEdit3;
+    commit(pane, u"Lesson one words"_s);
+    pane->setFocus();
+    const auto styleOf = [&](const QString& text) {
+        for (const RVItem& item : pane->richDocument().contents().Items) {
+            if (item.Text == text)
+                return pane->Style().TextStyles.value(item.StyleNo).StyleName;
+        }
+        return u"(no item)"_s;
+    };
+    QTextCursor cursor(pane->document());
+    cursor.setPosition(0);
+    cursor.setPosition(6, QTextCursor::KeepAnchor);
+    pane->setTextCursor(cursor);
+    QTest::keyClick(pane, Qt::Key_1, Qt::ControlModifier);
+    EXPECT_EQ(styleOf(u"Lesson"_s), u"Heading"_s);
+
+    cursor.setPosition(11);
+    cursor.setPosition(16, QTextCursor::KeepAnchor);
+    pane->setTextCursor(cursor);
+    const QList<QAction*> menu = m_form->PopupMenu5->actions();
+    const auto keyword = std::find_if(
+        menu.begin(), menu.end(), [](QAction* action) { return action->text() == u"关键词"_s; });
+    ASSERT_NE(keyword, menu.end());
+    (*keyword)->trigger();
+    EXPECT_EQ(styleOf(u"words"_s), u"Keywords"_s);
+    EXPECT_EQ(styleOf(u"Lesson"_s), u"Heading"_s);
+
+    cursor.setPosition(0);
+    cursor.setPosition(16, QTextCursor::KeepAnchor);
+    pane->setTextCursor(cursor);
+    QTest::keyClick(pane, Qt::Key_0, Qt::ControlModifier);
+    EXPECT_EQ(styleOf(u"Lesson one words"_s), u"Normal text"_s);
+    EXPECT_EQ(pane->toPlainText(), u"Lesson one words"_s);
 }
 
 TEST_F(TForm1DesktopTest, CancelAtTheCloseQuestionKeepsTheWindowAndTheEdits)
