@@ -206,8 +206,11 @@ TEST_F(TForm1Test, MenusHoldEveryItem)
                 u"删除音频文件集"_s, u"更名音频文件集"_s, u"-"_s, u"添加音频文件"_s }));
     EXPECT_EQ(captions(m_form->PopupMenu2),
         QStringList({ u"立即播放 "_s, u"添加到播放列表"_s, u"移除文件"_s }));
-    EXPECT_EQ(captions(m_form->PopupMenu5), QStringList({ u"设置注释"_s, u"取消注释"_s }));
-    EXPECT_EQ(captions(m_form->PopupMenu6), QStringList({ u"设置注释"_s, u"取消注释"_s }));
+    // The panes' menus: the annotations, then the styles.
+    const QStringList paneMenu { u"设置注释"_s, u"取消注释"_s, u"-"_s, u"标题"_s, u"关键词"_s,
+        u"正文"_s };
+    EXPECT_EQ(captions(m_form->PopupMenu5), paneMenu);
+    EXPECT_EQ(captions(m_form->PopupMenu6), paneMenu);
     EXPECT_EQ(m_form->findChild<QAction*>(u"N11"_s), m_form->N11);
 }
 
