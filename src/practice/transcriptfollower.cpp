@@ -26,7 +26,10 @@ void TranscriptFollower::readStamps()
     const QTextDocument* document = m_edit.document();
     stamps.reserve(document->blockCount());
     for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
-        const std::optional<ParagraphStamp> stamp = paragraphStamp(block.text());
+        // Only a paragraph that starts with a bracket is read whole.
+        std::optional<ParagraphStamp> stamp;
+        if (document->characterAt(block.position()) == u'[')
+            stamp = paragraphStamp(block.text());
         stamps.append(stamp ? std::optional<qint64>(stamp->ms) : std::nullopt);
     }
     m_stamps.setStamps(stamps);
