@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds and runs the gap benchmark of a list's files, with a PulseAudio null sink when no sound
-# server runs. Takes about half a minute.
+# server runs. Takes about four minutes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset bench >/dev/null

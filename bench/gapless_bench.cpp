@@ -1,5 +1,6 @@
 // The gap between two files of a list, as heard: the media device plays the end of one tone
-// file and then the next, once with the next file queued (the device goes on by itself) and once
+// file (44.1 kHz stereo) and then the next, of the same format or at 24 kHz mono, once with the
+// next file queued (the device goes on by itself) and once
 // the way a list moved on before (a 333 ms tick finds the device stopped, opens the next file and
 // plays it). The sink's monitor is recorded with parec; the gap is the silence between the two
 // tones (silences elsewhere are the output starving on a loaded machine). Also prints the longest a
@@ -124,7 +125,8 @@ struct Result {
     bool wentOn; // the device went on into the second file by itself
 };
 
-// Plays the last 700 ms of `first` and then `second` whole, recording what the sink plays.
+// Plays the last 700 ms of `first` and then `second` whole, recording what the sink plays (long
+// enough for a second file that starts seconds late).
 Result run(const QString& dir, const QString& first, const QString& second, bool queued)
 {
     const QString raw = dir + u"/capture.raw"_s;
@@ -148,7 +150,7 @@ Result run(const QString& dir, const QString& first, const QString& second, bool
     bool secondStarted = false;
     // The tick: follow the device, and when it stopped at the end of the first file open the
     // second and play it.
-    const qint64 longest = pump(2'600, 333, [&] {
+    const qint64 longest = pump(5'000, 333, [&] {
         if (device.Mode() == ecolvar::ModeStopped && !secondStarted && device.FileName() == first) {
             device.Close();
             device.setFileName(second);
@@ -178,36 +180,48 @@ int main(int argc, char** argv)
     const QString tone = u"sox -n -r 44100 -c 2 -b 16 %1 synth 2 sine %2 vol 0.5"_s;
     shell(tone.arg(path + u"/a.wav"_s).arg(440));
     shell(tone.arg(path + u"/b.wav"_s).arg(660));
+    shell(u"sox -n -r 24000 -c 1 -b 16 %1/c.wav synth 2 sine 660 vol 0.5"_s.arg(path));
     shell(u"lame --quiet %1/a.wav %1/a.mp3 && lame --quiet %1/b.wav %1/b.mp3"_s.arg(path));
+    shell(u"lame --quiet -m m %1/c.wav %1/c.mp3"_s.arg(path));
 
     constexpr int runs = 5;
     std::printf("gap between two files of a list, as heard (%d runs each)\n", runs);
-    std::printf("%-5s %-20s %14s %13s %24s %18s\n", "file", "how", "median gap ms", "worst gap ms",
-        "silence elsewhere ms", "longest call ms");
+    std::printf("%-5s %-18s %-20s %14s %13s %24s %18s %8s\n", "file", "next file", "how",
+        "median gap ms", "worst gap ms", "silence elsewhere ms", "longest call ms", "went on");
+    struct Next {
+        const char* name; // the second file's base name
+        const char* format;
+    };
     for (const QString& ext : { u"wav"_s, u"mp3"_s }) {
-        for (const bool queued : { true, false }) {
-            std::vector<double> gaps;
-            double elsewhere = 0;
-            qint64 longestCall = 0;
-            for (int i = 0; i < runs; ++i) {
-                const Result result
-                    = run(path, path + u"/a."_s + ext, path + u"/b."_s + ext, queued);
-                // A capture that missed one of the tones (the sink waking up) says nothing.
-                if (result.heard.gapMs >= 0)
-                    gaps.push_back(result.heard.gapMs);
-                elsewhere = std::max(elsewhere, result.heard.otherMs);
-                if (std::getenv("GAPLESS_VERBOSE"))
-                    std::printf("  run %d: gap %.0f ms, elsewhere %.0f ms, %s\n", i,
-                        result.heard.gapMs, result.heard.otherMs,
-                        result.wentOn ? "went on" : "reopened");
-                longestCall = std::max(longestCall, result.longestCallMs);
+        for (const auto& [nextName, nextFormat] :
+            { Next { "b", "same format" }, Next { "c", "24 kHz mono" } }) {
+            for (const bool queued : { true, false }) {
+                std::vector<double> gaps;
+                double elsewhere = 0;
+                qint64 longestCall = 0;
+                int wentOn = 0;
+                const QString second = path + u'/' + QLatin1StringView(nextName) + u'.' + ext;
+                for (int i = 0; i < runs; ++i) {
+                    const Result result = run(path, path + u"/a."_s + ext, second, queued);
+                    // A capture that missed one of the tones (the sink waking up) says nothing.
+                    if (result.heard.gapMs >= 0)
+                        gaps.push_back(result.heard.gapMs);
+                    elsewhere = std::max(elsewhere, result.heard.otherMs);
+                    if (std::getenv("GAPLESS_VERBOSE"))
+                        std::printf("  run %d: gap %.0f ms, elsewhere %.0f ms, %s\n", i,
+                            result.heard.gapMs, result.heard.otherMs,
+                            result.wentOn ? "went on" : "reopened");
+                    longestCall = std::max(longestCall, result.longestCallMs);
+                    wentOn += result.wentOn ? 1 : 0;
+                }
+                if (gaps.empty())
+                    gaps.push_back(-1);
+                std::sort(gaps.begin(), gaps.end());
+                std::printf("%-5s %-18s %-20s %14.0f %13.0f %24.0f %18lld %6d/%d\n",
+                    qPrintable(ext), nextFormat, queued ? "queued, goes on" : "tick opens the next",
+                    gaps[gaps.size() / 2], gaps.back(), elsewhere,
+                    static_cast<long long>(longestCall), wentOn, runs);
             }
-            if (gaps.empty())
-                gaps.push_back(-1);
-            std::sort(gaps.begin(), gaps.end());
-            std::printf("%-5s %-20s %14.0f %13.0f %24.0f %18lld\n", qPrintable(ext),
-                queued ? "queued, goes on" : "tick opens the next", gaps[gaps.size() / 2],
-                gaps.back(), elsewhere, static_cast<long long>(longestCall));
         }
     }
     return 0;

@@ -13,8 +13,8 @@ packages=(
   qt6-translations-l10n
   # audio decoding
   libsndfile1-dev libmpg123-dev
-  # speed without a change of pitch
-  librubberband-dev
+  # speed without a change of pitch; sample-rate conversion between the files of a list
+  librubberband-dev libsamplerate0-dev
   # Chinese text on screen; a virtual display for machines without a desktop (xvfb-run)
   fonts-wqy-microhei xvfb xauth
 )

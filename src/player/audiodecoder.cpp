@@ -12,6 +12,7 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <utility>
@@ -73,6 +74,10 @@ public:
         m_channels = info.channels;
         m_sampleRate = info.samplerate;
         m_frames = info.frames;
+        // Floating-point samples read as 16-bit ones come out unscaled (0.5 as 0): they are read
+        // as floats in [-1, 1] and scaled here.
+        const int subtype = info.format & SF_FORMAT_SUBMASK;
+        m_floats = subtype == SF_FORMAT_FLOAT || subtype == SF_FORMAT_DOUBLE;
     }
     ~SndFileDecoder() override { sf_close(m_file); }
     SndFileDecoder(const SndFileDecoder&) = delete;
@@ -89,13 +94,24 @@ public:
     {
         if (m_at < 0)
             return 0;
-        const sf_count_t got = std::max<sf_count_t>(sf_readf_short(m_file, data, count), 0);
+        sf_count_t got = 0;
+        if (m_floats) {
+            m_buffer.resize(static_cast<std::size_t>(count * m_channels));
+            got = std::max<sf_count_t>(sf_readf_float(m_file, m_buffer.data(), count), 0);
+            for (qint64 i = 0; i < got * m_channels; ++i)
+                data[i] = static_cast<qint16>(std::clamp(
+                    std::lrint(m_buffer[static_cast<std::size_t>(i)] * 32768.0F), -32768L, 32767L));
+        } else {
+            got = std::max<sf_count_t>(sf_readf_short(m_file, data, count), 0);
+        }
         m_at += got;
         return got;
     }
 
 private:
     SNDFILE* m_file = nullptr;
+    bool m_floats = false;
+    std::vector<float> m_buffer;
     // The frame the next read returns; -1 after a failed seek.
     qint64 m_at = 0;
 };

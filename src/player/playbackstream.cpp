@@ -1,5 +1,7 @@
 #include "playbackstream.h"
 
+#include "player/formatconverter.h"
+
 #include <rubberband/RubberBandStretcher.h>
 
 #include <algorithm>
@@ -54,13 +56,13 @@ void setStretchEngine(StretchEngine engine)
 PlaybackStream::PlaybackStream(FrameReader& reader, int channels, int sampleRate, qint64 from,
     qint64 end, double speed, std::optional<FrameRange> loop)
     : m_reader(&reader), m_channels(channels), m_rate(sampleRate), m_from(from), m_end(end),
-      m_speed(speed), m_loop(loop),
+      m_fileEnd(end), m_speed(speed), m_loop(loop),
       m_fadeFrames(std::max<qint64>(qint64(sampleRate) * loopFadeMs / 1000, 1)), m_cursor(from),
       m_sourceDone(from >= end), m_finished(from >= end)
 {
     m_clock.start();
     m_rates.push_back({ 0, 0.0, 1.0 });
-    m_jumps.push_back({ 0, from, 0 });
+    m_jumps.push_back({ 0, from, 0, sampleRate });
     if (speed != 1.0)
         startStretcher();
 }
@@ -96,16 +98,19 @@ void PlaybackStream::setSpeed(double speed)
 
 void PlaybackStream::setLoop(std::optional<FrameRange> loop)
 {
+    if (loop && m_converter)
+        loop
+            = FrameRange { m_converter->fromSource(loop->from), m_converter->fromSource(loop->to) };
     m_loop = loop;
 }
 
-void PlaybackStream::setFollower(FrameReader* reader, qint64 frames)
+void PlaybackStream::setFollower(FrameReader* reader, qint64 frames, int channels, int sampleRate)
 {
     if (m_sourceDone)
         return;
     m_follower.reset();
-    if (reader)
-        m_follower = Follower { reader, frames };
+    if (reader && FormatConverter::canConvert(channels, m_channels))
+        m_follower = Follower { reader, frames, channels, sampleRate };
 }
 
 bool PlaybackStream::enterFollower()
@@ -113,15 +118,36 @@ bool PlaybackStream::enterFollower()
     if (!m_follower)
         return false;
     const Follower next = *std::exchange(m_follower, std::nullopt);
-    if (next.frames <= 0 || !next.reader->seekFrame(0))
+    if (next.frames <= 0)
         return false;
-    m_reader = next.reader;
-    m_jumps.push_back({ m_fed, 0, m_jumps.back().file + 1 });
+    std::unique_ptr<FormatConverter> converter;
+    FrameReader* reader = next.reader;
+    qint64 frames = next.frames;
+    if (next.channels != m_channels || next.rate != m_rate) {
+        converter = FormatConverter::create(
+            *next.reader, next.frames, next.channels, next.rate, m_channels, m_rate);
+        if (!converter)
+            return false;
+        reader = converter.get();
+        frames = converter->frames();
+    }
+    if (!reader->seekFrame(0))
+        return false;
+    // The file before may still be read through the converter being replaced: not any more.
+    m_converter = std::move(converter);
+    m_reader = reader;
+    m_jumps.push_back({ m_fed, 0, m_jumps.back().file + 1, next.rate });
     m_from = 0;
     m_cursor = 0;
-    m_end = next.frames;
+    m_end = frames;
+    m_fileEnd = next.frames;
     m_loop.reset();
     return true;
+}
+
+qint64 PlaybackStream::sourceEnd() const
+{
+    return m_converter ? m_converter->toSource(m_cursor) : m_cursor;
 }
 
 void PlaybackStream::startStretcher()
@@ -237,7 +263,7 @@ void PlaybackStream::buildSeam(qint64 fade)
     }
     m_seam = std::move(tail);
     m_seamAt = 0;
-    m_jumps.push_back({ m_fed + fade, loop.from, m_jumps.back().file });
+    m_jumps.push_back({ m_fed + fade, loop.from, m_jumps.back().file, m_jumps.back().rate });
     m_cursor = loop.from;
 }
 
@@ -337,7 +363,9 @@ qint64 PlaybackStream::sourceFrameAt(qint64 outputFrame) const
 {
     const auto unwrapped = static_cast<qint64>(unwrappedAt(std::max<qint64>(outputFrame, 0)));
     const Jump& jump = jumpAt(unwrapped);
-    return jump.source + (unwrapped - jump.unwrapped);
+    const qint64 frame = jump.source + (unwrapped - jump.unwrapped);
+    // A converted file: back to its own rate.
+    return jump.rate == m_rate ? frame : frame * jump.rate / m_rate;
 }
 
 int PlaybackStream::fileAt(qint64 outputFrame) const

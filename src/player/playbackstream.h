@@ -13,6 +13,8 @@ class RubberBandStretcher;
 
 namespace ecolvar {
 
+class FormatConverter;
+
 // Where a playback stream reads its audio: 16-bit interleaved frames of an open file.
 class FrameReader {
 public:
@@ -48,11 +50,13 @@ void setStretchEngine(StretchEngine engine);
 //   before the start, so the seam does not click and no sample after the end is ever played.
 // - Next file: with a follower set, reading that reaches the end frame (or the real end of the
 //   file) goes on at the follower's first frame, in the same output and at the same speed. The
-//   end frame must then be the end of the file, and the follower must have the same channels
-//   and sample rate. The loop belongs to the file it was set in and ends at that seam.
+//   end frame must then be the end of the file. A follower of another sample rate or channel
+//   count (FormatConverter::canConvert) is converted to the output's format on the way. The loop
+//   belongs to the file it was set in and ends at that seam.
 //
-// Every output frame maps back to the source frame it plays (sourceFrameAt), whatever the speed
-// changes, loop passes and seams in between; fileAt tells which file it is in. Used on one thread
+// The output's format is that of the first file. Every output frame maps back to the source
+// frame it plays (sourceFrameAt), in that file's own frames, whatever the speed changes, loop
+// passes, seams and conversions in between; fileAt tells which file it is in. Used on one thread
 // (an output of Qt 6.4 reads on the thread that owns it); the output may ask atEnd() from its own
 // thread, which reads a constant.
 class PlaybackStream : public QIODevice {
@@ -69,15 +73,21 @@ public:
     qint64 bytesAvailable() const override;
 
     void setSpeed(double speed);
+    // A loop in frames of the file the reading is in.
     void setLoop(std::optional<FrameRange> loop);
-    // The file to go on with at the end (nullptr: none), `frames` long. Ignored once the reading
-    // is done; the stream never owns the reader.
-    void setFollower(FrameReader* reader, qint64 frames);
+    // The file to go on with at the end (nullptr: none), `frames` long, of `channels` at
+    // `sampleRate`. Ignored once the reading is done, or when its channels cannot be converted;
+    // the stream never owns the reader.
+    void setFollower(FrameReader* reader, qint64 frames, int channels, int sampleRate);
+    void clearFollower() { m_follower.reset(); }
     // Files the reading has gone on into so far (0 while it reads the first).
     int filesEntered() const { return m_jumps.back().file; }
 
-    qint64 from() const { return m_from; }
-    qint64 end() const { return m_end; }
+    // The output's format.
+    int channels() const { return m_channels; }
+    int sampleRate() const { return m_rate; }
+    // The end frame of the file the reading is in, in its own frames.
+    qint64 end() const { return m_fileEnd; }
     // Output frames handed out so far.
     qint64 framesOut() const { return m_framesOut; }
     // The source frame that output frame `outputFrame` plays (0 is the first handed out), in
@@ -88,7 +98,7 @@ public:
     // out; sourceEnd() is then the frame where reading stopped. end() and sourceEnd() are of the
     // file the reading is in.
     bool finished() const { return m_finished; }
-    qint64 sourceEnd() const { return m_cursor; }
+    qint64 sourceEnd() const;
     bool stretching() const { return m_stretcher != nullptr; }
     qint64 msToFirstData() const { return m_msToFirstData; }
 
@@ -104,12 +114,15 @@ private:
     };
     struct Jump {
         qint64 unwrapped; // from this unwrapped frame on
-        qint64 source; // the source frame it is
+        qint64 source; // the source frame it is, in the output's rate
         int file; // in this file, counted from the first of the play
+        int rate; // the file's own sample rate
     };
     struct Follower {
         FrameReader* reader;
         qint64 frames;
+        int channels;
+        int rate;
     };
 
     // Source frames in reading order, the loop applied; 0 once the source is done.
@@ -128,10 +141,13 @@ private:
 
     FrameReader* m_reader;
     std::optional<Follower> m_follower;
+    // Reads the file the reading is in when its format is not the output's.
+    std::unique_ptr<FormatConverter> m_converter;
     int m_channels;
     int m_rate;
     qint64 m_from;
-    qint64 m_end;
+    qint64 m_end; // in the output's rate
+    qint64 m_fileEnd; // in the file's own
     double m_speed;
     std::optional<FrameRange> m_loop;
     qint64 m_fadeFrames;

@@ -3,6 +3,7 @@
 #include "core/ecolvarerror.h"
 #include "core/lengthcache.h"
 #include "player/audiodecoder.h"
+#include "player/formatconverter.h"
 #include "player/playbackstream.h"
 
 #include <QAudioDevice>
@@ -315,7 +316,7 @@ void SndFileMediaDevice::nextFileChanged()
 {
     // Reading that went on into the queued file already goes on to be heard.
     if (!readsAhead() && m_stream)
-        m_stream->setFollower(nullptr, 0);
+        m_stream->clearFollower();
     m_queued.reset();
     if (nextFile().isEmpty())
         return;
@@ -352,11 +353,13 @@ void SndFileMediaDevice::offerNext()
     if (!m_playing || readsAhead() || !m_queued || !m_queued->decoder)
         return;
     const AudioDecoder& next = *m_queued->decoder;
-    // Into the next file only from the end of this one, and only when the output can play both.
-    if (m_stream->end() != m_decoder->frames() || next.channels() != m_decoder->channels()
-        || next.sampleRate() != m_decoder->sampleRate())
+    // Into the next file only from the end of this one, and only when the stream can bring it to
+    // the output's format (the output keeps the format it started with).
+    if (m_stream->end() != m_decoder->frames()
+        || !FormatConverter::canConvert(next.channels(), m_stream->channels()))
         return;
-    m_stream->setFollower(m_queued->decoder.get(), next.frames());
+    m_stream->setFollower(
+        m_queued->decoder.get(), next.frames(), next.channels(), next.sampleRate());
 }
 
 void SndFileMediaDevice::Close()

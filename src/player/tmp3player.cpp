@@ -304,8 +304,15 @@ void TMp3Player::playLocated()
 void TMp3Player::QueueNextFile()
 {
     const qsizetype next = m_curFileIndex + 1;
-    if (!m_listMode || m_measuring || m_lent || repeatSegment() || next >= m_fileList.size()
-        || m_fileList.at(m_curFileIndex) != m_player.FileName()) {
+    if (!m_listMode || m_measuring || m_lent || next >= m_fileList.size()
+        || next > m_segLengths.size() || m_fileList.at(m_curFileIndex) != m_player.FileName()) {
+        m_player.clearNextFile();
+        return;
+    }
+    // A repeat segment that ends in the located file (or before it) is looped or returned to
+    // from there; one that ends in a later file plays on into the next without a gap.
+    const std::optional<RepeatSegment> segment = repeatSegment();
+    if (segment && segment->endMs <= m_curFileStart + m_segLengths.at(m_curFileIndex)) {
         m_player.clearNextFile();
         return;
     }

@@ -165,8 +165,9 @@ public:
     // beginning.
     void PlayFromPoint(qint64 ms);
     // List mode: queues the file after the located one on the device, so that playing goes on
-    // into it without a gap; clears the queue at the last file, with a repeat segment set, while
-    // lengths are measured, or when the device does not play the located file.
+    // into it without a gap; clears the queue at the last file, with a repeat segment that ends
+    // in the located file or before it, while lengths are measured, or when the device does not
+    // play the located file.
     void QueueNextFile();
     // The device moved on into the queued file by itself: the located position follows it to
     // the beginning of the next file, and the file after it is queued.

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -26,6 +27,22 @@ std::vector<qint16> samplesAt(AudioDecoder& decoder, qint64 frame)
     samples.resize(static_cast<std::size_t>(decoder.readFrames(samples.data(), 1024))
         * static_cast<std::size_t>(decoder.channels()));
     return samples;
+}
+
+// Every sample format comes out at its level: the fixtures' tone is at half of full scale,
+// whether stored as 8-bit, 16-bit or floating-point samples.
+TEST(AudioDecoder, EverySampleFormatDecodesAtItsLevel)
+{
+    for (const char* name : { "tone.wav", "mono8k.wav", "float48k.wav", "lame.mp3" }) {
+        SCOPED_TRACE(name);
+        const auto decoder = AudioDecoder::open(test::audioFixture(QString::fromLatin1(name)));
+        std::vector<qint16> samples(std::size_t(4'096 * decoder->channels()));
+        ASSERT_EQ(decoder->readFrames(samples.data(), 4'096), 4'096);
+        int peak = 0;
+        for (const qint16 sample : samples)
+            peak = std::max(peak, std::abs(int(sample)));
+        EXPECT_NEAR(peak, 16'384, 1'000);
+    }
 }
 
 // An MP3 without a usable header is scanned once: its stored index spares the next open the scan

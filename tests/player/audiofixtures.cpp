@@ -51,6 +51,14 @@ void make(const QString& name, const QString& path)
             QStringList { u"-n"_s, u"-r"_s, u"8000"_s, u"-c"_s, u"1"_s, u"-b"_s, u"8"_s, u"-e"_s,
                 u"unsigned-integer"_s, path }
                 + tone);
+    else if (name == u"mono24k.wav")
+        run(sox,
+            QStringList { u"-n"_s, u"-r"_s, u"24000"_s, u"-c"_s, u"1"_s, u"-b"_s, u"16"_s, path }
+                + tone);
+    else if (name == u"surround.wav")
+        run(sox,
+            QStringList { u"-n"_s, u"-r"_s, u"44100"_s, u"-c"_s, u"6"_s, u"-b"_s, u"16"_s, path }
+                + tone);
     else if (name == u"float48k.wav")
         run(sox,
             QStringList { u"-n"_s, u"-r"_s, u"48000"_s, u"-c"_s, u"2"_s, u"-b"_s, u"32"_s, u"-e"_s,

@@ -1,3 +1,5 @@
+#include "audiofixtures.h"
+#include "player/audiodecoder.h"
 #include "player/playbackstream.h"
 
 #include <gtest/gtest.h>
@@ -203,7 +205,7 @@ TEST(PlaybackStream, GoesOnIntoTheFollowerAtItsFirstFrame)
     RampReader first(1'000);
     RampReader second(500);
     auto stream = openStream(first, 900, 1'000, 1.0);
-    stream->setFollower(&second, 500);
+    stream->setFollower(&second, 500, 2, 44'100);
     const std::vector<qint16> out = pull(*stream, 1'000'000);
     ASSERT_TRUE(stream->finished());
     ASSERT_EQ(out.size(), std::size_t(2 * 600));
@@ -219,7 +221,7 @@ TEST(PlaybackStream, GoesOnIntoTheFollowerAtItsFirstFrame)
     // A loop holds playing inside the first file: the follower waits.
     RampReader looped(1'000);
     auto loopStream = openStream(looped, 0, 1'000, 1.0, FrameRange { 500, 1'000 });
-    loopStream->setFollower(&second, 500);
+    loopStream->setFollower(&second, 500, 2, 44'100);
     pull(*loopStream, 5'000);
     EXPECT_EQ(loopStream->filesEntered(), 0);
     EXPECT_EQ(loopStream->fileAt(loopStream->framesOut() - 1), 0);
@@ -233,7 +235,7 @@ TEST(PlaybackStream, StretchedOutputMapsAcrossTheSeam)
     RampReader second(44'100, true);
     const double speed = 1.5;
     auto stream = openStream(first, 11'025, 99'225, speed);
-    stream->setFollower(&second, 44'100);
+    stream->setFollower(&second, 44'100, 2, 44'100);
     const std::vector<qint16> out = pull(*stream, 1'000'000);
     ASSERT_TRUE(stream->finished());
     const double seam = 88'200 / speed;
@@ -244,6 +246,84 @@ TEST(PlaybackStream, StretchedOutputMapsAcrossTheSeam)
     EXPECT_NEAR(double(firstInSecond), seam, 441);
     EXPECT_LE(stream->sourceFrameAt(firstInSecond), 2);
     EXPECT_LE(worstMarkerErrorMs(*stream, out), 10);
+}
+
+// The longest run of output frames, in milliseconds at 44.1 kHz, in which no channel reaches
+// 1/32 of full scale (the fixtures' tone is at half scale and is that quiet for a few frames only
+// around a zero crossing).
+double longestSilenceMs(const std::vector<qint16>& out, int channels)
+{
+    qint64 run = 0;
+    qint64 longest = 0;
+    for (std::size_t i = 0; i + std::size_t(channels) <= out.size(); i += std::size_t(channels)) {
+        bool quiet = true;
+        for (int c = 0; c < channels; ++c)
+            quiet = quiet && std::abs(int(out[i + std::size_t(c)])) < 1'024;
+        run = quiet ? run + 1 : 0;
+        longest = std::max(longest, run);
+    }
+    return double(longest) / 44.1;
+}
+
+// A follower of another sample rate or channel count is converted to the output's format on the
+// way: the 440 Hz tone goes on across the seam with no silence longer than 30 ms, at its pitch,
+// mono on both channels; the output lasts what the follower lasts, and positions are the
+// follower's own frames. A loop set in it afterwards is in its own frames too.
+TEST(PlaybackStream, ConvertsAFollowerOfAnotherRateOrChannelCountWithoutAGap)
+{
+    for (const char* name : { "mono24k.wav", "lame22k.mp3", "float48k.wav" }) {
+        SCOPED_TRACE(name);
+        const auto first = AudioDecoder::open(test::audioFixture(QStringLiteral("tone.wav")));
+        const auto second = AudioDecoder::open(test::audioFixture(QString::fromLatin1(name)));
+        ASSERT_EQ(first->sampleRate(), 44'100);
+        ASSERT_NE(second->sampleRate(), 44'100);
+        const qint64 from = 88'200 - 13'230; // the last 300 ms
+        ASSERT_TRUE(first->seekFrame(from));
+        PlaybackStream stream(*first, 2, 44'100, from, 88'200, 1.0, std::nullopt);
+        stream.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+        stream.setFollower(
+            second.get(), second->frames(), second->channels(), second->sampleRate());
+        const std::vector<qint16> out = pull(stream, 1'000'000);
+        ASSERT_TRUE(stream.finished());
+
+        const qint64 seam = 13'230;
+        EXPECT_EQ(qint64(out.size()) / 2, seam + 88'200);
+        EXPECT_LE(longestSilenceMs(out, 2), 30.0);
+        int crossings = 0;
+        int unequal = 0;
+        for (qint64 o = seam + 4'410; o < seam + 4'410 + 44'100; ++o) {
+            crossings += (out[2 * (o - 1)] < 0) != (out[2 * o] < 0) ? 1 : 0;
+            unequal += second->channels() == 1 && out[2 * o] != out[2 * o + 1] ? 1 : 0;
+        }
+        EXPECT_NEAR(crossings, 880, 6);
+        EXPECT_EQ(unequal, 0);
+
+        EXPECT_EQ(stream.fileAt(seam - 1), 0);
+        EXPECT_EQ(stream.sourceFrameAt(seam - 1), 88'199);
+        EXPECT_EQ(stream.fileAt(seam), 1);
+        EXPECT_EQ(stream.sourceFrameAt(seam), 0);
+        EXPECT_EQ(stream.sourceFrameAt(seam + 44'100), second->sampleRate());
+        EXPECT_EQ(stream.end(), second->frames());
+        EXPECT_EQ(stream.sourceEnd(), second->frames());
+    }
+
+    const auto first = AudioDecoder::open(test::audioFixture(QStringLiteral("tone.wav")));
+    const auto second = AudioDecoder::open(test::audioFixture(QStringLiteral("mono24k.wav")));
+    ASSERT_TRUE(first->seekFrame(88'000));
+    PlaybackStream stream(*first, 2, 44'100, 88'000, 88'200, 1.0, std::nullopt);
+    stream.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    stream.setFollower(second.get(), second->frames(), 1, 24'000);
+    pull(stream, 2'000);
+    ASSERT_EQ(stream.filesEntered(), 1);
+    stream.setLoop(FrameRange { 12'000, 18'000 }); // 0.5 s to 0.75 s
+    const qint64 looping = stream.framesOut() + 44'100;
+    const std::vector<qint16> out = pull(stream, looping + 44'100);
+    EXPECT_FALSE(stream.finished());
+    EXPECT_LE(longestSilenceMs(out, 2), 30.0);
+    for (qint64 o = looping; o < looping + 44'100; o += 441) {
+        EXPECT_GE(stream.sourceFrameAt(o), 12'000) << "output frame " << o;
+        EXPECT_LT(stream.sourceFrameAt(o), 18'000) << "output frame " << o;
+    }
 }
 
 } // namespace

@@ -445,16 +445,18 @@ TEST(SndFileMediaDevice, LoopsInsideTheFile)
     }
 }
 
-// Queued with the same format, the next file plays on in the same play: once the seam is heard,
-// the device describes the new file, and playing ends at that file's end.
-TEST(SndFileMediaDevice, GoesOnIntoTheQueuedFileOfTheSameFormat)
+// The queued file plays on in the same play, in the same format or converted to it (another
+// sample rate, mono after stereo): once the seam is heard, the device describes the new file in
+// its own milliseconds, and playing ends at that file's end.
+TEST(SndFileMediaDevice, GoesOnIntoTheQueuedFileOfAnyRateMonoOrStereo)
 {
     QTemporaryDir dir;
     const QString first = audioFixture(u"tone.wav"_s);
-    const QString second = dir.filePath(u"second.wav"_s);
-    ASSERT_TRUE(QFile::copy(first, second));
-    for (const double speed : { 1.0, 1.5 }) {
-        SCOPED_TRACE(speed);
+    const QString copy = dir.filePath(u"second.wav"_s);
+    ASSERT_TRUE(QFile::copy(first, copy));
+    for (const auto& [second, speed] : { std::pair { copy, 1.0 }, { copy, 1.5 },
+             { audioFixture(u"mono24k.wav"_s), 1.0 }, { audioFixture(u"lame22k.mp3"_s), 1.5 } }) {
+        SCOPED_TRACE(testing::Message() << second.toStdString() << " at " << speed);
         auto device = openDevice(u"tone.wav"_s);
         device->setSpeed(speed);
         device->setNextFile(second);
@@ -486,11 +488,12 @@ TEST(SndFileMediaDevice, GoesOnIntoTheQueuedFileOfTheSameFormat)
     }
 }
 
-// A queued file of another format, or one that does not open, is not played on into: playing
-// stops at the end as always, and opening the queued file then opens it or says why it cannot.
+// A queued file whose channels do not map onto the output's (six after two), or one that does not
+// open, is not played on into: playing stops at the end as always, and opening the queued file
+// then opens it or says why it cannot.
 TEST(SndFileMediaDevice, StopsAtTheEndBeforeAQueuedFileItCannotGoOnInto)
 {
-    for (const QString& name : { u"float48k.wav"_s, u"mono8k.wav"_s, u"empty.mp3"_s }) {
+    for (const QString& name : { u"surround.wav"_s, u"empty.mp3"_s }) {
         SCOPED_TRACE(name.toStdString());
         const QString next = audioFixture(name);
         auto device = openDevice(u"tone.wav"_s);

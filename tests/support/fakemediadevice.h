@@ -13,7 +13,8 @@ namespace ecolvar::test {
 class FakeMediaDevice : public MediaDevice {
 public:
     // A file that opens with the given length in milliseconds. Playing moves on without a gap
-    // only between files of the same format.
+    // only between files of the same `format` number: files the device can bring to one output
+    // format (any sample rate, channel counts equal or one of them mono) share one.
     void addFile(const QString& path, int lengthMs, int format = 0);
     // A file whose Open throws with the given text.
     void addBrokenFile(const QString& path, const QString& errorText);
