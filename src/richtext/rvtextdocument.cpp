@@ -1,5 +1,7 @@
 #include "richtext/rvtextdocument.h"
 
+#include "richtext/rvdocumentlayout.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>
 #include <QSet>
@@ -202,6 +204,8 @@ RVTextDocument::Role RVTextDocument::modelRole(const RVItem& item)
 RVTextDocument::RVTextDocument(QTextDocument* document, TRVStyle style)
     : m_document(document), m_style(std::move(style))
 {
+    // QTextDocumentLayout moves every block below an edit; this layout moves none.
+    m_document->setDocumentLayout(new RVDocumentLayout(m_document));
     m_document->documentLayout()->registerHandler(
         rvRecordObjectType, new RecordObjectHandler(m_document));
     m_changes = QObject::connect(m_document, &QTextDocument::contentsChange, m_document,
