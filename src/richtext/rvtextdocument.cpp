@@ -3,6 +3,7 @@
 #include "richtext/rvdocumentlayout.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QHash>
 #include <QPainter>
 #include <QSet>
 #include <QTextFrame>
@@ -220,6 +221,7 @@ RVTextDocument::~RVTextDocument()
 void RVTextDocument::setStyle(TRVStyle style)
 {
     m_style = std::move(style);
+    m_looks.clear();
     if (m_document->isEmpty())
         return;
     // Restyling is not an edit of the learner's: it leaves no undo step.
@@ -273,10 +275,20 @@ void RVTextDocument::applyLook(QTextCharFormat& format, int styleNo) const
     set(QTextFormat::FontLetterSpacing, qreal(style.CharSpacing), style.CharSpacing != 0);
 }
 
+const QTextCharFormat& RVTextDocument::look(int styleNo) const
+{
+    auto it = m_looks.constFind(styleNo);
+    if (it == m_looks.cend()) {
+        QTextCharFormat format;
+        applyLook(format, styleNo);
+        it = m_looks.insert(styleNo, format);
+    }
+    return *it;
+}
+
 QTextCharFormat RVTextDocument::newTextFormat(int styleNo)
 {
-    QTextCharFormat format;
-    applyLook(format, styleNo);
+    QTextCharFormat format = look(styleNo);
     format.setProperty(rvfpStyleNo, styleNo);
     format.setProperty(rvfpItemId, newItemId());
     return format;
@@ -339,7 +351,7 @@ QTextCharFormat RVTextDocument::itemFormat(const RVItem& item, int id, int paraN
 {
     QTextCharFormat format;
     if (item.isText()) {
-        applyLook(format, item.StyleNo);
+        format = look(item.StyleNo);
         format.setProperty(rvfpStyleNo, item.StyleNo);
     } else if (isPicture(item.Kind)) {
         QImage image;
@@ -347,7 +359,8 @@ QTextCharFormat RVTextDocument::itemFormat(const RVItem& item, int id, int paraN
             image = QImage::fromData(pictureData(*item.Record));
         if (image.isNull())
             image = placeholderPicture();
-        const QString name = u"ecolvar-picture:%1"_s.arg(id);
+        // Item ids repeat across paragraphs; resource names must not.
+        const QString name = u"ecolvar-picture:%1"_s.arg(++m_pictures);
         m_document->addResource(QTextDocument::ImageResource, QUrl(name), image);
         QTextImageFormat picture;
         picture.setName(name);
@@ -387,8 +400,39 @@ void RVTextDocument::clear()
     setContents({});
 }
 
-void RVTextDocument::insertItems(QTextCursor& c, const QList<RVItem>& items, bool atStart)
+void RVTextDocument::insertItems(
+    QTextCursor& c, const QList<RVItem>& items, bool atStart, bool sharedIds)
 {
+    // With shared ids, the n-th item of every paragraph gets the same id, so that equal items
+    // of different paragraphs share one character format (ids need only differ inside a
+    // paragraph); the ids stay above every id handed out before, and newItemId() goes on
+    // above them.
+    const int base = m_lastId;
+    int local = 0;
+    auto nextId = [&] {
+        if (!sharedIds)
+            return newItemId();
+        ++local;
+        m_lastId = qMax(m_lastId, base + local);
+        return base + local;
+    };
+    // Formats of plain text items by style and id: one format object per pair keeps the
+    // document's format collection from hashing a fresh format for every item.
+    QHash<quint64, QTextCharFormat> plainFormats;
+    auto formatOf = [&](const RVItem& item, int id, int paraNo) {
+        const bool plain
+            = sharedIds && item.isText() && !item.Tag && item.Hint.isEmpty() && !item.Checkpoint;
+        if (!plain)
+            return itemFormat(item, id, paraNo);
+        QTextCharFormat format = itemFormat(item, id, paraNo);
+        if (format.hasProperty(rvfpOptions))
+            return format;
+        const quint64 key = quint64(quint32(item.StyleNo)) << 32 | quint32(id);
+        auto it = plainFormats.constFind(key);
+        if (it == plainFormats.cend())
+            it = plainFormats.insert(key, format);
+        return *it;
+    };
     // A dropped empty item's line start passes to the next item of its line.
     const RVItem* lineOwner = nullptr;
     Role ownerRole = Role::Continues;
@@ -412,10 +456,17 @@ void RVTextDocument::insertItems(QTextCursor& c, const QList<RVItem>& items, boo
         const RVItem& owner = lineOwner ? *lineOwner : item;
         const Role lineRole = lineOwner ? ownerRole : role;
         lineOwner = nullptr;
-        if (lineRole == Role::ParagraphStart)
+        if (lineRole == Role::ParagraphStart) {
             paraNo = qMax(owner.ParaNo, 0);
-        const QTextCharFormat format = itemFormat(item, newItemId(), paraNo);
-        const QTextCharFormat lineFormat = item.isText() ? format : newTextFormat(0);
+            local = 0;
+        }
+        const QTextCharFormat format = formatOf(item, nextId(), paraNo);
+        QTextCharFormat lineFormat = format;
+        if (!item.isText()) {
+            lineFormat = look(0);
+            lineFormat.setProperty(rvfpStyleNo, 0);
+            lineFormat.setProperty(rvfpItemId, nextId());
+        }
         if (lineRole == Role::ParagraphStart) {
             QTextBlockFormat para = paragraphFormat(paraNo);
             if (owner.Options & rvioPageBreakBefore)
@@ -446,7 +497,7 @@ void RVTextDocument::setContents(const RVDocument& doc)
     c.beginEditBlock();
     c.setBlockFormat(paragraphFormat(0));
     c.setBlockCharFormat(newTextFormat(0));
-    insertItems(c, doc.Items, true);
+    insertItems(c, doc.Items, true, true);
     QTextFrameFormat root = m_document->rootFrame()->frameFormat();
     if (doc.TrailingCheckpoint)
         root.setProperty(rvfpTrailingCheckpoint,
@@ -464,7 +515,7 @@ void RVTextDocument::insertContents(QTextCursor& cursor, const RVDocument& doc)
     cursor.beginEditBlock();
     cursor.removeSelectedText();
     const int from = cursor.position();
-    insertItems(cursor, doc.Items, false);
+    insertItems(cursor, doc.Items, false, false);
     fixInserted(cursor, from, cursor.position());
     cursor.endEditBlock();
 }
@@ -879,6 +930,7 @@ int RVTextDocument::addTextStyle(const TFontInfo& style)
     if (found >= 0)
         return int(found);
     m_style.TextStyles.append(style);
+    m_looks.remove(int(m_style.TextStyles.size() - 1));
     return int(m_style.TextStyles.size() - 1);
 }
 

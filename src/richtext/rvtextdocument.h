@@ -3,6 +3,7 @@
 #include "richtext/rvdocument.h"
 #include "richtext/rvstyle.h"
 
+#include <QHash>
 #include <QImage>
 #include <QList>
 #include <QTextBlock>
@@ -19,8 +20,9 @@ namespace ecolvar {
 enum RVFormatProperty : int {
     // Character formats of items.
     rvfpStyleNo = QTextFormat::UserProperty + 0x4500, // int, text style number
-    rvfpItemId, // int, unique per item: equal neighbours stay two items (an int, which the
-    // format collection hashes by value)
+    rvfpItemId, // int, unique among the items of a paragraph: equal neighbours stay two items,
+    // while equal items of different paragraphs share one format (an int, which the format
+    // collection hashes by value)
     rvfpTag, // QString; the property is absent when the item has no tag
     rvfpHint, // QString, only when not empty
     rvfpCheckpoint, // RVCheckpointPtr, only when the item has one
@@ -148,10 +150,12 @@ private:
     int textStyleFor(const QTextCharFormat& format);
     int paraStyleFor(const QTextBlockFormat& format);
     void applyLook(QTextCharFormat& format, int styleNo) const;
+    // The look of text style styleNo, made once per style sheet.
+    const QTextCharFormat& look(int styleNo) const;
     QTextCharFormat restyled(const QTextCharFormat& format, int styleNo) const;
     // The format of item in a paragraph of style paraNo.
     QTextCharFormat itemFormat(const RVItem& item, int id, int paraNo);
-    void insertItems(QTextCursor& cursor, const QList<RVItem>& items, bool atStart);
+    void insertItems(QTextCursor& cursor, const QList<RVItem>& items, bool atStart, bool sharedIds);
     RVItem spanItem(const RVItemSpan& span, int from, int to, Role role, const QTextBlock& block,
         const QString& blockText) const;
     RVItemSpan spanAt(int position, qsizetype* localIndex) const;
@@ -166,6 +170,8 @@ private:
     QMetaObject::Connection m_changes;
     TRVStyle m_style;
     int m_lastId = 0;
+    int m_pictures = 0; // pictures added as resources, for their names
+    mutable QHash<int, QTextCharFormat> m_looks;
     // Item counts summed over the blocks before each block, for the first blocks. Cut back at
     // every change; the document signals changes only when its outermost edit block closes,
     // so the edits made here cut it back themselves.

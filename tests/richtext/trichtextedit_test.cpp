@@ -51,13 +51,16 @@ protected:
         edit.setTextCursor(c);
     }
     int find(const QString& s) const { return int(edit.toPlainText().indexOf(s)); }
-    // Every item's id differs from every other's.
+    // Every item's id differs from that of every other item of its paragraph.
     void expectIdsUnique()
     {
-        QList<int> ids;
-        for (qsizetype i = 0; i < edit.richDocument().itemCount(); ++i)
-            ids.append(formatItemId(edit.richDocument().item(i)->Format));
-        QList<int> sorted = ids;
+        QList<std::pair<int, int>> ids; // paragraph, id
+        for (qsizetype i = 0; i < edit.richDocument().itemCount(); ++i) {
+            const RVItemSpan span = *edit.richDocument().item(i);
+            ids.append({ edit.document()->findBlock(span.Start).blockNumber(),
+                formatItemId(span.Format) });
+        }
+        QList<std::pair<int, int>> sorted = ids;
         std::sort(sorted.begin(), sorted.end());
         EXPECT_EQ(std::adjacent_find(sorted.cbegin(), sorted.cend()), sorted.cend())
             << items().toStdString();
