@@ -1,5 +1,7 @@
 #include "richtext/rvdocumentlayout.h"
 
+#include <QElapsedTimer>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
@@ -16,8 +18,10 @@ namespace ecolvar {
 
 namespace {
 
-// Changes of at most this many blocks are laid out at once; larger ones when first needed.
+// Changes of at most this many blocks are laid out at once; larger ones in the background.
 constexpr int kEagerBlocks = 64;
+// The longest the background lays out in one go, in milliseconds.
+constexpr qint64 kSliceMs = 15;
 // The width lines get when the document has none.
 constexpr qreal kUnboundedWidth = 1e6;
 
@@ -75,16 +79,21 @@ qreal lineAdvance(const QTextLine& line, const QTextBlockFormat& format)
     }
 }
 
+// Heights are multiples of 1/64, which add up exactly, so they can be taken out of the tree
+// again.
+qreal rounded(qreal height)
+{
+    return std::ceil(height * 64) / 64;
+}
+
 } // namespace
 
-RVDocumentLayout::RVDocumentLayout(QTextDocument* document)
-    : QAbstractTextDocumentLayout(document)
+RVDocumentLayout::RVDocumentLayout(QTextDocument* document) : QAbstractTextDocumentLayout(document)
 {
     registerHandler(QTextFormat::ImageObject, new ImageHandler(this));
-    m_heights.assign(size_t(document->blockCount()), -1);
-    m_dirtyFrom = 0;
-    m_dirtyTo = document->blockCount() - 1;
-    rebuildTree();
+    m_background.setInterval(0);
+    connect(&m_background, &QTimer::timeout, this, &RVDocumentLayout::backgroundSlice);
+    documentChanged(0, 0, document->characterCount());
 }
 
 qreal RVDocumentLayout::width() const
@@ -98,15 +107,19 @@ void RVDocumentLayout::rebuildTree() const
     const size_t n = m_heights.size();
     m_tree.assign(n + 1, 0);
     for (size_t i = 1; i <= n; ++i) {
-        m_tree[i] += qMax<qreal>(m_heights[i - 1], 0);
+        m_tree[i] += m_heights[i - 1];
         const size_t j = i + (i & (~i + 1));
         if (j <= n)
             m_tree[j] += m_tree[i];
     }
 }
 
-void RVDocumentLayout::addToTree(int index, qreal delta) const
+void RVDocumentLayout::setHeight(int index, qreal height) const
 {
+    const qreal delta = height - m_heights[size_t(index)];
+    m_heights[size_t(index)] = height;
+    if (delta == 0)
+        return;
     for (size_t i = size_t(index) + 1; i < m_tree.size(); i += i & (~i + 1))
         m_tree[i] += delta;
 }
@@ -114,9 +127,15 @@ void RVDocumentLayout::addToTree(int index, qreal delta) const
 qreal RVDocumentLayout::top(int blockNumber) const
 {
     qreal sum = 0;
-    for (size_t i = size_t(blockNumber); i > 0; i -= i & (~i + 1))
+    for (size_t i = size_t(qMin<qsizetype>(blockNumber, qsizetype(m_heights.size()))); i > 0;
+         i -= i & (~i + 1))
         sum += m_tree[i];
     return document()->documentMargin() + sum;
+}
+
+qreal RVDocumentLayout::total() const
+{
+    return top(int(m_heights.size())) + document()->documentMargin();
 }
 
 int RVDocumentLayout::blockAt(qreal y) const
@@ -137,6 +156,17 @@ int RVDocumentLayout::blockAt(qreal y) const
     return int(qMin(pos, n - 1));
 }
 
+qreal RVDocumentLayout::estimate(const QTextBlock& block) const
+{
+    const QFontMetricsF metrics(document()->defaultFont());
+    const QTextBlockFormat format = block.blockFormat();
+    const qreal available = qMax<qreal>(
+        width() - 2 * document()->documentMargin() - format.leftMargin() - format.rightMargin(), 1);
+    const qreal lines
+        = qMax<qreal>(1, std::ceil(block.length() * metrics.averageCharWidth() / available));
+    return rounded(format.topMargin() + format.bottomMargin() + lines * metrics.lineSpacing());
+}
+
 void RVDocumentLayout::documentChanged(int from, int, int charsAdded)
 {
     QTextDocument* doc = document();
@@ -151,41 +181,70 @@ void RVDocumentLayout::documentChanged(int from, int, int charsAdded)
     const int b1 = qMax(b0, last.blockNumber());
     const int delta = count - int(m_heights.size());
     const int oldEnd = b1 - delta; // the last block replaced, numbered as before the change
-    if (oldEnd < b0 - 1 || oldEnd >= int(m_heights.size())) {
-        m_heights.assign(size_t(count), -1);
-        m_dirtyFrom = 0;
-        m_dirtyTo = count - 1;
-        rebuildTree();
-    } else {
-        if (delta == 0) {
-            for (int i = b0; i <= b1; ++i) {
-                if (m_heights[size_t(i)] > 0)
-                    addToTree(i, -m_heights[size_t(i)]);
-                m_heights[size_t(i)] = -1;
-            }
-        } else {
-            m_heights.erase(m_heights.begin() + b0, m_heights.begin() + oldEnd + 1);
-            m_heights.insert(m_heights.begin() + b0, size_t(b1 - b0 + 1), -1);
-            rebuildTree();
+    const bool whole
+        = oldEnd < b0 - 1 || oldEnd >= int(m_heights.size()) || (b0 == 0 && b1 == count - 1);
+    const qreal heightBefore = total();
+    if (whole) {
+        m_heights.assign(size_t(count), 0);
+        m_waiting.assign(size_t(count), true);
+        m_waitingCount = count;
+        int n = 0;
+        for (QTextBlock block = doc->begin(); block.isValid() && n < count;
+             block = block.next(), ++n) {
+            block.layout()->clearLayout();
+            m_heights[size_t(n)] = estimate(block);
         }
-        if (m_dirtyFrom <= m_dirtyTo) {
-            if (m_dirtyFrom > oldEnd)
-                m_dirtyFrom += delta;
-            if (m_dirtyTo > oldEnd)
-                m_dirtyTo += delta;
-            m_dirtyFrom = qBound(0, qMin(m_dirtyFrom, b0), count - 1);
-            m_dirtyTo = qBound(0, qMax(m_dirtyTo, b1), count - 1);
-        } else {
-            m_dirtyFrom = b0;
-            m_dirtyTo = b1;
+        rebuildTree();
+        m_scan = 0;
+    } else {
+        if (delta != 0) {
+            for (int i = b0; i <= oldEnd; ++i)
+                m_waitingCount -= m_waiting[size_t(i)] ? 1 : 0;
+            m_heights.erase(m_heights.begin() + b0, m_heights.begin() + oldEnd + 1);
+            m_heights.insert(m_heights.begin() + b0, size_t(b1 - b0 + 1), 0);
+            m_waiting.erase(m_waiting.begin() + b0, m_waiting.begin() + oldEnd + 1);
+            m_waiting.insert(m_waiting.begin() + b0, size_t(b1 - b0 + 1), false);
+            rebuildTree();
+            if (m_scan > b0)
+                m_scan = qMax(b0, m_scan + delta);
+        }
+        QTextBlock block = first;
+        for (int i = b0; i <= b1 && block.isValid(); ++i, block = block.next()) {
+            if (!m_waiting[size_t(i)]) {
+                m_waiting[size_t(i)] = true;
+                ++m_waitingCount;
+            }
+            setHeight(i, estimate(block));
         }
     }
-    if (m_dirtyTo - m_dirtyFrom < kEagerBlocks) {
-        ensureLaidOut();
-        Q_EMIT update(QRectF(0, top(b0), kUnboundedWidth, kUnboundedWidth * 1e3));
+    if (b1 - b0 < kEagerBlocks) {
+        QTextBlock block = first;
+        for (int i = b0; i <= b1 && block.isValid(); ++i, block = block.next())
+            layOutWaiting(block, i);
+        const qreal y = top(b0);
+        Q_EMIT update(total() == heightBefore && delta == 0
+                ? QRectF(0, y, kUnboundedWidth, top(b1 + 1) - y)
+                : QRectF(0, y, kUnboundedWidth, kUnboundedWidth * 1e3));
     } else {
         Q_EMIT update();
     }
+    if (m_waitingCount > 0 && !m_background.isActive()) {
+        m_waitingAtStart = m_waitingCount;
+        m_background.start();
+    } else if (m_waitingCount > m_waitingAtStart) {
+        m_waitingAtStart = m_waitingCount;
+    }
+    reportSize();
+}
+
+void RVDocumentLayout::reportSize() const
+{
+    const qreal height = total();
+    if (height == m_reportedHeight)
+        return;
+    m_reportedHeight = height;
+    auto* self = const_cast<RVDocumentLayout*>(this);
+    Q_EMIT self->documentSizeChanged(QSizeF(width(), height));
 }
 
 qreal RVDocumentLayout::layOutBlock(const QTextBlock& block) const
@@ -198,8 +257,8 @@ qreal RVDocumentLayout::layOutBlock(const QTextBlock& block) const
     if (format.nonBreakableLines())
         option.setWrapMode(QTextOption::NoWrap);
     layout->setTextOption(option);
-    const qreal available = width() - 2 * document()->documentMargin() - format.leftMargin()
-        - format.rightMargin();
+    const qreal available
+        = width() - 2 * document()->documentMargin() - format.leftMargin() - format.rightMargin();
     qreal y = format.topMargin();
     layout->beginLayout();
     for (bool firstLine = true;; firstLine = false) {
@@ -214,50 +273,94 @@ qreal RVDocumentLayout::layOutBlock(const QTextBlock& block) const
     layout->endLayout();
     y += format.bottomMargin();
     ++m_laidOut;
-    // Multiples of 1/64 add up exactly, so heights can be taken out of the tree again.
-    return std::ceil(y * 64) / 64;
+    return rounded(y);
 }
 
-void RVDocumentLayout::ensureLaidOut() const
+void RVDocumentLayout::layOutWaiting(const QTextBlock& block, int number) const
 {
-    if (m_dirtyFrom > m_dirtyTo)
+    if (number < 0 || number >= int(m_waiting.size()) || !m_waiting[size_t(number)])
         return;
-    const int from = m_dirtyFrom;
-    const int to = qMin(m_dirtyTo, int(m_heights.size()) - 1);
-    m_dirtyFrom = 0;
-    m_dirtyTo = -1;
-    const bool many = to - from >= kEagerBlocks;
-    QTextBlock block = document()->findBlockByNumber(from);
-    for (int i = from; i <= to && block.isValid(); ++i, block = block.next()) {
-        if (m_heights[size_t(i)] >= 0)
-            continue;
-        const qreal height = layOutBlock(block);
-        m_heights[size_t(i)] = height;
-        if (!many)
-            addToTree(i, height);
+    m_waiting[size_t(number)] = false;
+    --m_waitingCount;
+    setHeight(number, layOutBlock(block));
+}
+
+void RVDocumentLayout::layOutView(qreal viewTop, qreal viewBottom) const
+{
+    if (m_waitingCount == 0 || m_heights.empty())
+        return;
+    const qreal margin = document()->documentMargin();
+    int n = blockAt(viewTop - margin);
+    for (QTextBlock block = document()->findBlockByNumber(n);
+         block.isValid() && n < int(m_heights.size()) && top(n) <= viewBottom;
+         block = block.next(), ++n)
+        layOutWaiting(block, n);
+    // The new heights reach the view from the background, outside this query.
+    if (m_reportedHeight != total() && !m_background.isActive())
+        const_cast<QTimer&>(m_background).start();
+}
+
+void RVDocumentLayout::backgroundSlice()
+{
+    QElapsedTimer timer;
+    timer.start();
+    const int count = int(m_heights.size());
+    QTextBlock block = document()->findBlockByNumber(m_scan);
+    int n = m_scan;
+    for (int visited = 0; m_waitingCount > 0 && visited < count; ++visited, ++n) {
+        if (n >= count || !block.isValid()) {
+            n = 0;
+            block = document()->begin();
+        }
+        layOutWaiting(block, n);
+        block = block.next();
+        if (timer.elapsed() >= kSliceMs)
+            break;
     }
-    if (many)
-        rebuildTree();
-    const qreal height = top(int(m_heights.size())) + document()->documentMargin();
-    if (height != m_reportedHeight) {
-        m_reportedHeight = height;
-        auto* self = const_cast<RVDocumentLayout*>(this);
-        Q_EMIT self->documentSizeChanged(QSizeF(width(), height));
+    m_scan = n;
+    reportSize();
+    if (m_waitingCount > 0) {
+        Q_EMIT update();
+        Q_EMIT layoutProgress(m_waitingAtStart > 0
+                ? int(std::clamp<qsizetype>(
+                    100 * (m_waitingAtStart - m_waitingCount) / m_waitingAtStart, 0, 99))
+                : 0);
+        return;
     }
+    m_background.stop();
+    m_waitingAtStart = 0;
+    Q_EMIT update();
+    Q_EMIT layoutProgress(100);
+}
+
+void RVDocumentLayout::finishLayout()
+{
+    int n = 0;
+    for (QTextBlock block = document()->begin(); block.isValid() && m_waitingCount > 0;
+         block = block.next(), ++n)
+        layOutWaiting(block, n);
+    if (m_background.isActive()) {
+        m_background.stop();
+        m_waitingAtStart = 0;
+        Q_EMIT update();
+        Q_EMIT layoutProgress(100);
+    }
+    reportSize();
 }
 
 QSizeF RVDocumentLayout::documentSize() const
 {
-    ensureLaidOut();
-    return { width(), top(int(m_heights.size())) + document()->documentMargin() };
+    return { width(), total() };
 }
 
 QRectF RVDocumentLayout::blockBoundingRect(const QTextBlock& block) const
 {
-    ensureLaidOut();
     const int n = block.blockNumber();
     if (!block.isValid() || n < 0 || n >= int(m_heights.size()))
         return {};
+    layOutWaiting(block, n);
+    if (m_reportedHeight != total() && !m_background.isActive())
+        const_cast<QTimer&>(m_background).start();
     const qreal margin = document()->documentMargin();
     const qreal y = top(n);
     block.layout()->setPosition(QPointF(margin, y));
@@ -275,12 +378,18 @@ QRectF RVDocumentLayout::frameBoundingRect(QTextFrame* frame) const
 
 int RVDocumentLayout::hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy) const
 {
-    ensureLaidOut();
     if (m_heights.empty())
         return -1;
     const qreal margin = document()->documentMargin();
-    const int n = blockAt(point.y() - margin);
+    // Laying out the block at the point changes its height: look again until the block found
+    // there is laid out.
+    int n = blockAt(point.y() - margin);
+    for (int tries = 0; tries < 8 && m_waiting[size_t(n)]; ++tries) {
+        layOutView(point.y(), point.y());
+        n = blockAt(point.y() - margin);
+    }
     const QTextBlock block = document()->findBlockByNumber(n);
+    layOutWaiting(block, n);
     const QTextLayout* layout = block.layout();
     if (!block.isValid() || layout->lineCount() == 0)
         return accuracy == Qt::ExactHit ? -1 : qMax(0, block.position());
@@ -299,20 +408,20 @@ int RVDocumentLayout::hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy
 
 void RVDocumentLayout::draw(QPainter* painter, const PaintContext& context)
 {
-    ensureLaidOut();
     if (m_heights.empty())
         return;
+    if (!context.clip.isValid())
+        finishLayout();
     QTextDocument* doc = document();
     const qreal margin = doc->documentMargin();
-    const QRectF clip = context.clip.isValid()
-        ? context.clip
-        : QRectF(0, 0, kUnboundedWidth, top(int(m_heights.size())) + margin);
+    const QRectF clip
+        = context.clip.isValid() ? context.clip : QRectF(0, 0, kUnboundedWidth, total());
+    layOutView(clip.top(), clip.bottom());
     const int cursorWidth = property("cursorWidth").isValid() ? property("cursorWidth").toInt() : 1;
     painter->save();
     painter->setPen(context.palette.color(QPalette::Text));
     int n = blockAt(clip.top() - margin);
-    for (QTextBlock block = doc->findBlockByNumber(n); block.isValid();
-         block = block.next(), ++n) {
+    for (QTextBlock block = doc->findBlockByNumber(n); block.isValid(); block = block.next(), ++n) {
         const qreal y = top(n);
         if (y > clip.bottom())
             break;
@@ -320,8 +429,8 @@ void RVDocumentLayout::draw(QPainter* painter, const PaintContext& context)
         layout->setPosition(QPointF(margin, y));
         const QTextBlockFormat format = block.blockFormat();
         if (format.hasProperty(QTextFormat::BackgroundBrush))
-            painter->fillRect(QRectF(margin, y, width() - 2 * margin, m_heights[size_t(n)]),
-                format.background());
+            painter->fillRect(
+                QRectF(margin, y, width() - 2 * margin, m_heights[size_t(n)]), format.background());
         const int position = block.position();
         const int length = block.length();
         QList<QTextLayout::FormatRange> selections;
@@ -340,8 +449,8 @@ void RVDocumentLayout::draw(QPainter* painter, const PaintContext& context)
         const int cursor = context.cursorPosition;
         if ((cursor >= position && cursor < position + length)
             || (cursor < -1 && !layout->preeditAreaText().isEmpty())) {
-            const int at = cursor < -1 ? layout->preeditAreaPosition() - (cursor + 2)
-                                       : cursor - position;
+            const int at
+                = cursor < -1 ? layout->preeditAreaPosition() - (cursor + 2) : cursor - position;
             layout->drawCursor(painter, QPointF(), at, cursorWidth);
         }
     }

@@ -203,10 +203,10 @@ RVTextDocument::Role RVTextDocument::modelRole(const RVItem& item)
 }
 
 RVTextDocument::RVTextDocument(QTextDocument* document, TRVStyle style)
-    : m_document(document), m_style(std::move(style))
+    : m_document(document), m_layout(new RVDocumentLayout(document)), m_style(std::move(style))
 {
     // QTextDocumentLayout moves every block below an edit; this layout moves none.
-    m_document->setDocumentLayout(new RVDocumentLayout(m_document));
+    m_document->setDocumentLayout(m_layout);
     m_document->documentLayout()->registerHandler(
         rvRecordObjectType, new RecordObjectHandler(m_document));
     m_changes = QObject::connect(m_document, &QTextDocument::contentsChange, m_document,

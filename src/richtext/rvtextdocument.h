@@ -16,6 +16,8 @@
 
 namespace ecolvar {
 
+class RVDocumentLayout;
+
 // User properties of the formats that carry the items' data inside a QTextDocument.
 enum RVFormatProperty : int {
     // Character formats of items.
@@ -85,6 +87,8 @@ public:
     RVTextDocument& operator=(const RVTextDocument&) = delete;
 
     QTextDocument* document() const { return m_document; }
+    // The document's layout, installed by the constructor.
+    RVDocumentLayout* layout() const { return m_layout; }
     const TRVStyle& style() const { return m_style; }
     // Replaces the style sheet and restyles every item (no undo step).
     void setStyle(TRVStyle style);
@@ -167,6 +171,7 @@ private:
     qsizetype firstItemOfBlock(int blockNumber) const;
 
     QTextDocument* m_document;
+    RVDocumentLayout* m_layout;
     QMetaObject::Connection m_changes;
     TRVStyle m_style;
     int m_lastId = 0;

@@ -1,5 +1,6 @@
 #include "richtext/trichtextedit.h"
 
+#include "richtext/rvdocumentlayout.h"
 #include "transcripts/transcriptfile.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -29,6 +30,8 @@ TRichTextEdit::TRichTextEdit(TRVStyle style, QWidget* parent)
     : QTextEdit(parent), m_doc(document(), std::move(style))
 {
     setAcceptRichText(true);
+    connect(
+        m_doc.layout(), &RVDocumentLayout::layoutProgress, this, &TRichTextEdit::layoutProgress);
     setTabChangesFocus(false);
     viewport()->setMouseTracking(true);
     m_doc.clear();
@@ -90,9 +93,19 @@ void TRichTextEdit::ClearDocument()
 void TRichTextEdit::FormatDocument()
 {
     document()->setTextWidth(viewport()->width());
-    // The document layout lays out everything when asked for its size.
-    document()->documentLayout()->documentSize();
+    const int top = verticalScrollBar()->value();
+    m_doc.layout()->layOutView(top, top + viewport()->height());
     viewport()->update();
+}
+
+void TRichTextEdit::finishLayout()
+{
+    m_doc.layout()->finishLayout();
+}
+
+bool TRichTextEdit::isLaidOut() const
+{
+    return m_doc.layout()->isLaidOut();
 }
 
 bool TRichTextEdit::SaveDocumentFile(const QString& path)

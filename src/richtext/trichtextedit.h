@@ -31,8 +31,12 @@ public:
     bool LoadDocumentFile(const QString& path);
     // Drops the selection and all items; not modified, no undo history. Does not lay out.
     void ClearDocument();
-    // Lays out the whole document for the pane's width and repaints.
+    // Lays out the document for the pane's width and repaints: the part in view at once, the
+    // rest in the background with layoutProgress() meanwhile.
     void FormatDocument();
+    // Lays out whatever still waits for the background, now.
+    void finishLayout();
+    bool isLaidOut() const;
     // Writes the whole document to path atomically; false on any failure, the previous file
     // untouched. Does not change the modified flag.
     bool SaveDocumentFile(const QString& path);
@@ -64,6 +68,11 @@ public:
     void SetUndoGrouping(bool on);
     // The editor that takes the edits: table cells are not edited apart, so this editor.
     TRichTextEdit* InnermostEditor() { return this; }
+
+Q_SIGNALS:
+    // While a large document is laid out in the background: the share done, 0 to 99; 100 when
+    // done.
+    void layoutProgress(int percent);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

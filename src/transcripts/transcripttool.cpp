@@ -157,6 +157,7 @@ int resaveThroughEditor(int argc, char* argv[], const QString& in, const QString
         return kLoadFailed;
     }
     editor.FormatDocument();
+    editor.finishLayout();
     if (!editor.SaveDocumentFile(out)) {
         printError(editor.lastError());
         return kUsageOrFile;

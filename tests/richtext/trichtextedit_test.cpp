@@ -1,5 +1,7 @@
 #include "richtext/trichtextedit.h"
 
+#include "richtext/rvdocumentlayout.h"
+
 #include "richtexttest.h"
 #include "transcripts/transcriptfile.h"
 
@@ -12,6 +14,7 @@
 #include <QFile>
 #include <QInputMethodEvent>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -324,4 +327,105 @@ TEST_F(TRichTextEditTest, MouseSettingsOfThePane)
         Qt::NoButton, Qt::ControlModifier);
     QApplication::sendEvent(edit.viewport(), &ctrl);
     EXPECT_EQ(edit.viewport()->cursor().shape(), Qt::PointingHandCursor);
+}
+
+namespace {
+
+RVDocument manyParagraphs(int count)
+{
+    RVDocument doc;
+    for (int i = 0; i < count; ++i) {
+        doc.Items.append(RVItem::text(u"Paragraph %1 of a long transcript, "_s.arg(i), 0, 0));
+        doc.Items.append(RVItem::text(u"with a word"_s, 4, -1, u"note"_s));
+    }
+    return doc;
+}
+
+} // namespace
+
+TEST(TRichTextEditLayout, AnEditInsideOneParagraphLaysOutOnlyThatParagraph)
+{
+    TRichTextEdit edit(englishPaneStyle());
+    edit.resize(400, 300);
+    edit.richDocument().setContents(manyParagraphs(3000));
+    edit.FormatDocument();
+    edit.finishLayout();
+    ASSERT_TRUE(edit.isLaidOut());
+    const RVDocumentLayout* layout = edit.richDocument().layout();
+    QTextDocument* doc = edit.document();
+    const qreal height = layout->documentSize().height();
+    const QTextBlock last = doc->lastBlock();
+    const qreal lastTop = layout->blockBoundingRect(last).top();
+
+    // A key press in the middle: one block laid out, the blocks below unmoved.
+    const QTextBlock middle = doc->findBlockByNumber(1500);
+    QTextCursor c(middle);
+    c.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 5);
+    edit.setTextCursor(c);
+    qint64 before = layout->blocksLaidOut();
+    QTest::keyClick(&edit, Qt::Key_X);
+    EXPECT_EQ(layout->blocksLaidOut() - before, 1);
+    EXPECT_EQ(doc->findBlockByNumber(1500).text().mid(5, 1), u"x"_s);
+    EXPECT_EQ(layout->blockBoundingRect(last).top(), lastTop);
+
+    // Enter there: two blocks laid out, everything below moves down by the new paragraph.
+    before = layout->blocksLaidOut();
+    QTest::keyClick(&edit, Qt::Key_Return);
+    EXPECT_LE(layout->blocksLaidOut() - before, 2);
+    const qreal added = layout->documentSize().height() - height;
+    EXPECT_GT(added, 0);
+    EXPECT_EQ(layout->blockBoundingRect(doc->lastBlock()).top(), lastTop + added);
+    // The heights kept match a layout from scratch.
+    edit.FormatDocument();
+    edit.finishLayout();
+    EXPECT_EQ(layout->documentSize().height(), height + added);
+    EXPECT_EQ(layout->blockBoundingRect(doc->lastBlock()).top(), lastTop + added);
+
+    // Undo lays out only what the edits touched, too.
+    before = layout->blocksLaidOut();
+    edit.undo();
+    edit.undo();
+    EXPECT_LE(layout->blocksLaidOut() - before, 4);
+    EXPECT_EQ(layout->documentSize().height(), height);
+}
+
+TEST(TRichTextEditLayout, ALargeDocumentIsLaidOutInTheBackgroundWithProgress)
+{
+    TRichTextEdit edit(englishPaneStyle());
+    edit.resize(400, 300);
+    edit.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&edit));
+    QSignalSpy progress(&edit, &TRichTextEdit::layoutProgress);
+    edit.richDocument().setContents(manyParagraphs(20000));
+    edit.FormatDocument();
+    EXPECT_FALSE(edit.isLaidOut());
+    // What is in view is laid out at once: a click there finds its place.
+    const QTextBlock first = edit.document()->firstBlock();
+    EXPECT_GT(first.layout()->lineCount(), 0);
+    QTest::mouseClick(edit.viewport(), Qt::LeftButton, {}, QPoint(30, 8));
+    EXPECT_LT(edit.textCursor().position(), first.length());
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return edit.isLaidOut(); }, 60000));
+    ASSERT_FALSE(progress.isEmpty());
+    EXPECT_EQ(progress.last().at(0).toInt(), 100);
+    const qreal height = edit.document()->documentLayout()->documentSize().height();
+    EXPECT_EQ(edit.verticalScrollBar()->maximum(), int(height) - edit.viewport()->height());
+
+    // The same document laid out at once has the same height.
+    TRichTextEdit other(englishPaneStyle());
+    other.resize(400, 300);
+    other.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+    other.richDocument().setContents(manyParagraphs(20000));
+    other.FormatDocument();
+    other.finishLayout();
+    EXPECT_EQ(other.document()->documentLayout()->documentSize().height(), height);
+
+    // Loading another document drops the work left for the one before.
+    edit.richDocument().setContents(manyParagraphs(20000));
+    edit.FormatDocument();
+    edit.richDocument().setContents(workedExample());
+    edit.FormatDocument();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return edit.isLaidOut(); }, 1000));
+    EXPECT_EQ(edit.document()->blockCount(), 2);
 }
