@@ -20,6 +20,8 @@ namespace {
 
 // Changes of at most this many blocks are laid out at once; larger ones in the background.
 constexpr int kEagerBlocks = 64;
+// A whole document of at most this many characters is laid out at once.
+constexpr int kEagerCharacters = 20000;
 // The longest the background lays out in one go, in milliseconds.
 constexpr qint64 kSliceMs = 15;
 // The width lines get when the document has none.
@@ -158,13 +160,16 @@ int RVDocumentLayout::blockAt(qreal y) const
 
 qreal RVDocumentLayout::estimate(const QTextBlock& block) const
 {
-    const QFontMetricsF metrics(document()->defaultFont());
+    if (!m_metrics || m_metricsFont != document()->defaultFont()) {
+        m_metricsFont = document()->defaultFont();
+        const QFontMetricsF metrics(m_metricsFont);
+        m_metrics = { metrics.averageCharWidth(), metrics.lineSpacing() };
+    }
     const QTextBlockFormat format = block.blockFormat();
     const qreal available = qMax<qreal>(
         width() - 2 * document()->documentMargin() - format.leftMargin() - format.rightMargin(), 1);
-    const qreal lines
-        = qMax<qreal>(1, std::ceil(block.length() * metrics.averageCharWidth() / available));
-    return rounded(format.topMargin() + format.bottomMargin() + lines * metrics.lineSpacing());
+    const qreal lines = qMax<qreal>(1, std::ceil(block.length() * m_metrics->first / available));
+    return rounded(format.topMargin() + format.bottomMargin() + lines * m_metrics->second);
 }
 
 void RVDocumentLayout::documentChanged(int from, int, int charsAdded)
@@ -191,7 +196,6 @@ void RVDocumentLayout::documentChanged(int from, int, int charsAdded)
         int n = 0;
         for (QTextBlock block = doc->begin(); block.isValid() && n < count;
              block = block.next(), ++n) {
-            block.layout()->clearLayout();
             m_heights[size_t(n)] = estimate(block);
         }
         rebuildTree();
@@ -217,7 +221,8 @@ void RVDocumentLayout::documentChanged(int from, int, int charsAdded)
             setHeight(i, estimate(block));
         }
     }
-    if (b1 - b0 < kEagerBlocks) {
+    const bool eager = whole ? doc->characterCount() <= kEagerCharacters : b1 - b0 < kEagerBlocks;
+    if (eager) {
         QTextBlock block = first;
         for (int i = b0; i <= b1 && block.isValid(); ++i, block = block.next())
             layOutWaiting(block, i);

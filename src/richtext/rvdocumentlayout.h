@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QAbstractTextDocumentLayout>
+#include <QFont>
 #include <QTextBlock>
 #include <QTimer>
 
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace ecolvar {
@@ -69,6 +72,9 @@ private:
     int m_scan = 0; // where the background goes on looking for waiting blocks
     qsizetype m_waitingAtStart = 0;
     QTimer m_background;
+    // The default font's average character width and line spacing, for the estimates.
+    mutable QFont m_metricsFont;
+    mutable std::optional<std::pair<qreal, qreal>> m_metrics;
 };
 
 } // namespace ecolvar

@@ -419,6 +419,7 @@ void RVTextDocument::insertItems(
     // Formats of plain text items by style and id: one format object per pair keeps the
     // document's format collection from hashing a fresh format for every item.
     QHash<quint64, QTextCharFormat> plainFormats;
+    QHash<int, QTextBlockFormat> paraFormats;
     auto formatOf = [&](const RVItem& item, int id, int paraNo) {
         const bool plain
             = sharedIds && item.isText() && !item.Tag && item.Hint.isEmpty() && !item.Checkpoint;
@@ -468,7 +469,9 @@ void RVTextDocument::insertItems(
             lineFormat.setProperty(rvfpItemId, nextId());
         }
         if (lineRole == Role::ParagraphStart) {
-            QTextBlockFormat para = paragraphFormat(paraNo);
+            if (!paraFormats.contains(paraNo))
+                paraFormats.insert(paraNo, paragraphFormat(paraNo));
+            QTextBlockFormat para = paraFormats.value(paraNo);
             if (owner.Options & rvioPageBreakBefore)
                 para.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
             if (first && atStart) {

@@ -7,6 +7,11 @@
 namespace ecolvar {
 
 class Prompts;
+
+// The largest transcript file a pane opens: a file of this size holding the most items the
+// reader accepts still loads and lays out in a few seconds. A larger one is refused.
+constexpr qint64 MaxPaneTranscriptBytes = 12'000'000;
+
 class TranscriptEditor;
 
 // The two transcript panes of the main window, without widgets: which files they show, the
