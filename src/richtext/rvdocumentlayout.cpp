@@ -233,6 +233,8 @@ void RVDocumentLayout::documentChanged(int from, int, int charsAdded)
     } else {
         Q_EMIT update();
     }
+    if (whole && m_waitingCount == 0)
+        Q_EMIT layoutProgress(100);
     if (m_waitingCount > 0 && !m_background.isActive()) {
         m_waitingAtStart = m_waitingCount;
         m_background.start();

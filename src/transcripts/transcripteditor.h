@@ -5,7 +5,8 @@
 namespace ecolvar {
 
 // What the transcript panes need of a rich-text editor: load, clear, lay out and save its
-// document, and its modified flag. The window's editors implement it; tests use fakes.
+// document, its modified flag and whether it takes edits. The window's editors implement it; tests
+// use fakes.
 class TranscriptEditor {
 public:
     virtual ~TranscriptEditor() = default;
@@ -27,6 +28,8 @@ public:
 
     virtual bool Modified() const = 0;
     virtual void setModified(bool modified) = 0;
+    // A read-only editor takes no edits from the learner.
+    virtual void setReadOnly(bool readOnly) = 0;
 };
 
 // A TranscriptEditor over an editor class that has these operations under the same names
@@ -42,6 +45,7 @@ public:
     QString lastError() const override { return m_editor.lastError(); }
     bool Modified() const override { return m_editor.Modified(); }
     void setModified(bool modified) override { m_editor.setModified(modified); }
+    void setReadOnly(bool readOnly) override { m_editor.setReadOnly(readOnly); }
 
 private:
     Editor& m_editor;
