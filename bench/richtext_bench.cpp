@@ -121,6 +121,7 @@ template <class Edit> void peer(const QString& path, const char* name, bool keys
 void editor(const QString& path, const QString& out, bool edits)
 {
     TRichTextEdit edit(englishPaneStyle());
+    edit.setDocumentFormat(transcriptFormat());
     edit.resize(800, 600);
     const qint64 before = rssKB();
     QElapsedTimer timer;

@@ -627,24 +627,51 @@ RVItem RVTextDocument::spanItem(const RVItemSpan& span, int from, int to, Role r
     return item;
 }
 
-RVDocument RVTextDocument::contents() const
+bool RVTextDocument::isBlank() const
 {
-    RVDocument doc = contents(0, m_document->characterCount());
+    // An empty document is one empty paragraph with nothing of its own.
+    if (m_document->characterCount() > 1 || trailingCheckpoint())
+        return false;
+    const QTextCharFormat format = m_document->begin().charFormat();
+    return !isObjectFormat(format) && !format.hasProperty(rvfpTag)
+        && !format.hasProperty(rvfpCheckpoint);
+}
+
+std::optional<RVCheckpoint> RVTextDocument::trailingCheckpoint() const
+{
     if (const auto trailing = m_document->rootFrame()
                                   ->frameFormat()
                                   .property(rvfpTrailingCheckpoint)
                                   .value<RVCheckpointPtr>())
-        doc.TrailingCheckpoint = *trailing;
-    // An empty document is one empty paragraph of style 0 with nothing of its own.
-    if (doc.Items.size() == 1 && doc.Items[0].isText() && doc.Items[0].Text.isEmpty()
-        && !doc.Items[0].Tag && !doc.Items[0].Checkpoint && !doc.TrailingCheckpoint)
-        doc.Items.clear();
+        return *trailing;
+    return std::nullopt;
+}
+
+RVDocument RVTextDocument::contents() const
+{
+    RVDocument doc;
+    Items(*this).forEach([&doc](const RVItem& item) {
+        doc.Items.append(item);
+        return true;
+    });
+    doc.TrailingCheckpoint = trailingCheckpoint();
     return doc;
 }
 
 RVDocument RVTextDocument::contents(int from, int to) const
 {
     RVDocument doc;
+    forEachItem(from, to, [&doc](const RVItem& item) {
+        doc.Items.append(item);
+        return true;
+    });
+    return doc;
+}
+
+bool RVTextDocument::forEachItem(
+    int from, int to, const std::function<bool(const RVItem&)>& visit) const
+{
+    bool first = true;
     for (QTextBlock block = m_document->findBlock(from); block.isValid() && block.position() < to;
          block = block.next()) {
         const QList<RVItemSpan> spans = blockItems(block);
@@ -658,15 +685,34 @@ RVDocument RVTextDocument::contents(int from, int to) const
             if (!inside)
                 continue;
             Role role = Role::Continues;
-            if (doc.Items.isEmpty() || firstOfBlock)
+            if (first || firstOfBlock)
                 role = Role::ParagraphStart;
             else if (span.LineStart && a == span.Start && span.Start - 1 >= from)
                 role = Role::LineStart;
-            doc.Items.append(spanItem(span, a, span.Object ? span.End : b, role, block, blockText));
+            if (!visit(spanItem(span, a, span.Object ? span.End : b, role, block, blockText)))
+                return false;
+            first = false;
             firstOfBlock = false;
         }
     }
-    return doc;
+    return true;
+}
+
+bool RVTextDocument::Items::forEach(const std::function<bool(const RVItem&)>& visit) const
+{
+    if (m_doc.isBlank())
+        return true;
+    return m_doc.forEachItem(0, m_doc.document()->characterCount(), visit);
+}
+
+std::optional<RVCheckpoint> RVTextDocument::Items::trailingCheckpoint() const
+{
+    return m_doc.trailingCheckpoint();
+}
+
+qsizetype RVTextDocument::Items::textSize() const
+{
+    return m_doc.document()->characterCount();
 }
 
 void RVTextDocument::invalidateFrom(int position)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "richtext/rvdocument.h"
+#include "richtext/rvdocumentformat.h"
 #include "richtext/rvstyle.h"
 
 #include <QHash>
@@ -11,6 +12,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -101,6 +103,20 @@ public:
     // The model of the whole document, or of [from, to) (for the clipboard).
     RVDocument contents() const;
     RVDocument contents(int from, int to) const;
+    // The items of [from, to) as contents(from, to) has them, handed to visit one by one
+    // until it returns false; false when visit stopped it.
+    bool forEachItem(int from, int to, const std::function<bool(const RVItem&)>& visit) const;
+    // The items of the whole document as contents() has them, straight from the blocks.
+    class Items : public RVItemSource {
+    public:
+        explicit Items(const RVTextDocument& doc) : m_doc(doc) { }
+        bool forEach(const std::function<bool(const RVItem&)>& visit) const override;
+        std::optional<RVCheckpoint> trailingCheckpoint() const override;
+        qsizetype textSize() const override;
+
+    private:
+        const RVTextDocument& m_doc;
+    };
     // Empties the document: no items but one empty paragraph, no undo history, not modified.
     void clear();
     // Inserts doc at the cursor (replacing its selection) as one undo step, every item with a
@@ -149,6 +165,9 @@ private:
     enum class Role { ParagraphStart, LineStart, Continues };
     static Role modelRole(const RVItem& item);
 
+    // Whether the document is one empty paragraph with nothing of its own: no items.
+    bool isBlank() const;
+    std::optional<RVCheckpoint> trailingCheckpoint() const;
     // Look up (or add) the text style that shows format's look and the paragraph style with
     // format's alignment; for rich text from outside.
     int textStyleFor(const QTextCharFormat& format);

@@ -1,7 +1,7 @@
 #include "richtext/trichtextedit.h"
 
+#include "core/commonprocs.h"
 #include "richtext/rvdocumentlayout.h"
-#include "transcripts/transcriptfile.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFile>
@@ -60,8 +60,17 @@ void TRichTextEdit::applyPaneColor()
     setPalette(p);
 }
 
+void TRichTextEdit::setDocumentFormat(std::shared_ptr<const RVDocumentFormat> format)
+{
+    m_format = std::move(format);
+}
+
 bool TRichTextEdit::LoadDocumentFile(const QString& path)
 {
+    if (!m_format) {
+        m_lastError = u"\"%1\": no document format to read it in"_s.arg(path);
+        return false;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         m_lastError = u"cannot open \"%1\": %2"_s.arg(path, file.errorString());
@@ -72,7 +81,7 @@ bool TRichTextEdit::LoadDocumentFile(const QString& path)
     RVDocument doc;
     TRVStyle style = m_doc.style();
     QString error;
-    const bool ok = read && readTranscript(bytes, doc, style, &error);
+    const bool ok = read && m_format->read(bytes, doc, style, &error);
     if (!read)
         error = u"cannot read \"%1\": %2"_s.arg(path, file.errorString());
     else if (!ok)
@@ -110,9 +119,19 @@ bool TRichTextEdit::isLaidOut() const
 
 bool TRichTextEdit::SaveDocumentFile(const QString& path)
 {
+    if (!m_format) {
+        m_lastError = u"\"%1\": no document format to write it in"_s.arg(path);
+        return false;
+    }
     QString error;
-    if (!ecolvar::SaveDocumentFile(path, m_doc.contents(), m_doc.style(), &error)) {
+    const std::optional<QByteArray> bytes
+        = m_format->write(RVTextDocument::Items(m_doc), m_doc.style(), &error);
+    if (!bytes) {
         m_lastError = error;
+        return false;
+    }
+    if (const std::optional<QString> failure = SaveFileAtomically(path, *bytes)) {
+        m_lastError = u"cannot write \"%1\": %2"_s.arg(path, *failure);
         return false;
     }
     m_lastError.clear();
@@ -309,7 +328,7 @@ bool TRichTextEdit::overJumpText(const QPoint& viewportPos) const
 
 bool TRichTextEdit::canInsertFromMimeData(const QMimeData* source) const
 {
-    return source->hasFormat(QLatin1StringView(kTranscriptMimeType))
+    return (m_format && source->hasFormat(m_format->mimeType()))
         || QTextEdit::canInsertFromMimeData(source);
 }
 
@@ -322,9 +341,12 @@ QMimeData* TRichTextEdit::createMimeDataFromSelection() const
     text.replace(kLineSeparator, u'\n');
     mime->setText(text);
     mime->setHtml(fragment.toHtml());
-    const RVDocument doc = m_doc.contents(cursor.selectionStart(), cursor.selectionEnd());
-    if (std::optional<QByteArray> bytes = writeTranscript(doc, m_doc.style()))
-        mime->setData(QLatin1StringView(kTranscriptMimeType), *bytes);
+    if (m_format) {
+        const RVDocument doc = m_doc.contents(cursor.selectionStart(), cursor.selectionEnd());
+        if (std::optional<QByteArray> bytes
+            = m_format->write(RVDocumentItems(doc), m_doc.style(), nullptr))
+            mime->setData(m_format->mimeType(), *bytes);
+    }
     return mime.release();
 }
 
@@ -332,11 +354,10 @@ void TRichTextEdit::insertFromMimeData(const QMimeData* source)
 {
     if (isReadOnly())
         return;
-    if (source->hasFormat(QLatin1StringView(kTranscriptMimeType))) {
+    if (m_format && source->hasFormat(m_format->mimeType())) {
         RVDocument doc;
         TRVStyle pasted = m_doc.style();
-        if (readTranscript(
-                source->data(QLatin1StringView(kTranscriptMimeType)), doc, pasted, nullptr)) {
+        if (m_format->read(source->data(m_format->mimeType()), doc, pasted, nullptr)) {
             // Text styles travel by their look: the same number in the source's style sheet
             // may mean another style here.
             for (RVItem& item : doc.Items) {

@@ -161,6 +161,7 @@ int resaveThroughEditor(int argc, char* argv[], const QString& in, const QString
         return kUsageOrFile;
     }
     TRichTextEdit editor(englishPaneStyle());
+    editor.setDocumentFormat(transcriptFormat());
     editor.resize(800, 600);
     if (!editor.LoadDocumentFile(in)) {
         printError(editor.lastError() + u"; nothing written"_s);

@@ -35,6 +35,7 @@ protected:
         path = dir.filePath(u"lesson.eng"_s);
         writeFile(path, transcriptBytes(workedExample()));
         edit.resize(400, 300);
+        edit.setDocumentFormat(transcriptFormat());
         ASSERT_TRUE(edit.LoadDocumentFile(path));
         edit.FormatDocument();
     }
@@ -236,12 +237,13 @@ TEST_F(TRichTextEditTest, CopyAndPasteInsideTheProgramKeepStylesAndTags)
     ASSERT_NE(mime, nullptr);
     EXPECT_EQ(mime->text(), u"a dialogue"_s);
     EXPECT_TRUE(mime->hasHtml());
-    EXPECT_TRUE(mime->hasFormat(QLatin1StringView(TRichTextEdit::kTranscriptMimeType)));
+    EXPECT_TRUE(mime->hasFormat(QLatin1StringView(TranscriptMimeType)));
 
     // A pane whose style sheet lacks the annotation style gets it added, by its look.
     TRVStyle plain = chinesePaneStyle();
     plain.TextStyles.resize(1);
     TRichTextEdit other(plain);
+    other.setDocumentFormat(transcriptFormat());
     other.insertPlainText(u"说 "_s);
     other.paste();
     EXPECT_EQ(describe(other.richDocument().contents()),
