@@ -1032,6 +1032,27 @@ void RVTextDocument::fixInserted(QTextCursor& cursor, int from, int to)
     }
 }
 
+void RVTextDocument::keepApart(int from, int to)
+{
+    const QTextBlock first = m_document->findBlock(from);
+    const QTextBlock last = m_document->findBlock(to);
+    if (!first.isValid() || !last.isValid() || first == last)
+        return;
+    // Ids differ only inside a paragraph: the items that will meet when [from, to) goes could
+    // carry the same one.
+    const RVItemSpan left = spanAt(from, nullptr);
+    std::optional<RVItemSpan> right;
+    for (const RVItemSpan& span : blockItems(last)) {
+        if (span.Start <= to && (to < span.End || span.Start == span.End)) {
+            right = span;
+            break;
+        }
+    }
+    if (!right || left.Object || right->Object || !sameItem(left.Format, right->Format))
+        return;
+    setSpanFormat(*right, withId(right->Format, newItemId()));
+}
+
 QTextCharFormat RVTextDocument::typingFormat(const QTextCursor& cursor)
 {
     const QTextCharFormat format = cursor.charFormat();

@@ -147,6 +147,10 @@ public:
     // makes the format of text typed at the cursor a text item's. Called after typing, Enter,
     // an input-method commit and a paste, inside their undo step.
     void fixInserted(QTextCursor& cursor, int from, int to);
+    // Before [from, to) is removed: when it ends a paragraph, gives the item after it a fresh
+    // id if the item before it has the same, so that the two stay two items. Called inside
+    // the removal's undo step.
+    void keepApart(int from, int to);
     // The character format text typed at the cursor would get, made a text item's format when
     // it is an object's or has no style (after a picture, or in a cleared document).
     QTextCharFormat typingFormat(const QTextCursor& cursor);

@@ -241,6 +241,30 @@ bool TRichTextEdit::typingNeedsCare() const
     return formatItemId(before.charFormat()) == inside && formatItemId(typing) != inside;
 }
 
+// The range that the key removes when it joins paragraphs: Backspace at a paragraph's start,
+// Delete at its end, or a key that replaces a selection across paragraphs.
+std::optional<std::pair<int, int>> TRichTextEdit::joinedByKey(const QKeyEvent* event) const
+{
+    const QTextCursor cursor = textCursor();
+    const bool back = event->key() == Qt::Key_Backspace;
+    const bool forward = event->key() == Qt::Key_Delete;
+    if (cursor.hasSelection()) {
+        const bool removes = back || forward || isEnter(event) || event->matches(QKeySequence::Cut)
+            || (!event->text().isEmpty() && event->text().front().isPrint()
+                && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)));
+        QTextCursor start(cursor);
+        start.setPosition(cursor.selectionStart());
+        if (!removes || start.block().contains(cursor.selectionEnd()))
+            return std::nullopt;
+        return std::pair { cursor.selectionStart(), cursor.selectionEnd() };
+    }
+    if (back && cursor.atBlockStart() && !cursor.atStart())
+        return std::pair { cursor.position() - 1, cursor.position() };
+    if (forward && cursor.atBlockEnd() && !cursor.atEnd())
+        return std::pair { cursor.position(), cursor.position() + 1 };
+    return std::nullopt;
+}
+
 void TRichTextEdit::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Control)
@@ -249,8 +273,12 @@ void TRichTextEdit::keyPressEvent(QKeyEvent* event)
                 : Qt::IBeamCursor);
     const bool typesText = !event->text().isEmpty() && event->text().front().isPrint()
         && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    const std::optional<std::pair<int, int>> seam
+        = isReadOnly() ? std::nullopt : joinedByKey(event);
     if (!isReadOnly() && (isEnter(event) || (typesText && typingNeedsCare()))) {
         editKeepingIds([&] {
+            if (seam)
+                m_doc.keepApart(seam->first, seam->second);
             if (typesText) {
                 QTextCursor cursor = textCursor();
                 cursor.setCharFormat(m_doc.typingFormat(cursor));
@@ -258,6 +286,14 @@ void TRichTextEdit::keyPressEvent(QKeyEvent* event)
             }
             QTextEdit::keyPressEvent(event);
         });
+        return;
+    }
+    if (seam) {
+        QTextCursor block = textCursor();
+        block.beginEditBlock();
+        m_doc.keepApart(seam->first, seam->second);
+        QTextEdit::keyPressEvent(event);
+        block.endEditBlock();
         return;
     }
     QTextEdit::keyPressEvent(event);

@@ -7,6 +7,8 @@
 #include <QTextEdit>
 
 #include <memory>
+#include <optional>
+#include <utility>
 
 namespace ecolvar {
 
@@ -93,6 +95,7 @@ private:
     // Runs an edit (a base event handler) in one undo step and renews ids repeated by it.
     template <class Edit> void editKeepingIds(Edit&& edit);
     bool typingNeedsCare() const;
+    std::optional<std::pair<int, int>> joinedByKey(const QKeyEvent* event) const;
     bool overJumpText(const QPoint& viewportPos) const;
     void applyPaneColor();
 

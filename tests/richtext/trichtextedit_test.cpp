@@ -431,3 +431,40 @@ TEST(TRichTextEditLayout, ALargeDocumentIsLaidOutInTheBackgroundWithProgress)
     EXPECT_TRUE(QTest::qWaitFor([&] { return edit.isLaidOut(); }, 1000));
     EXPECT_EQ(edit.document()->blockCount(), 2);
 }
+
+TEST(TRichTextEditJoins, JoinedParagraphsKeepTheirItemsApart)
+{
+    // Equal items of different paragraphs share their format, id and all.
+    RVDocument model;
+    for (const QString& text : { u"first"_s, u"second"_s, u"third"_s, u"fourth"_s })
+        model.Items.append(RVItem::text(text, 0, 0));
+    TRichTextEdit edit(englishPaneStyle());
+    edit.richDocument().setContents(model);
+    const auto items = [&] { return describe(edit.richDocument().contents()); };
+    const auto caretAt = [&](int position, int anchor = -1) {
+        QTextCursor c(edit.document());
+        c.setPosition(anchor < 0 ? position : anchor);
+        c.setPosition(position, QTextCursor::KeepAnchor);
+        edit.setTextCursor(c);
+    };
+    const auto find = [&](const QString& s) { return int(edit.toPlainText().indexOf(s)); };
+
+    caretAt(find(u"second"_s));
+    QTest::keyClick(&edit, Qt::Key_Backspace);
+    EXPECT_EQ(items(), u"[0:first] [0:second] | [0:third] | [0:fourth]"_s);
+    caretAt(find(u"third"_s) + 5);
+    QTest::keyClick(&edit, Qt::Key_Delete);
+    EXPECT_EQ(items(), u"[0:first] [0:second] | [0:third] [0:fourth]"_s);
+    // Typing over a selection from one paragraph into the next.
+    caretAt(find(u"hird"_s), find(u"cond"_s));
+    QTest::keyClicks(&edit, u"x"_s);
+    EXPECT_EQ(items(), u"[0:first] [0:se] [0:xhird] [0:fourth]"_s);
+
+    // Each join is one undo step.
+    edit.undo();
+    EXPECT_EQ(items(), u"[0:first] [0:second] | [0:third] [0:fourth]"_s);
+    edit.undo();
+    edit.undo();
+    EXPECT_EQ(items(), describe(model));
+    EXPECT_FALSE(edit.Modified());
+}
