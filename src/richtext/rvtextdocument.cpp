@@ -516,6 +516,8 @@ void RVTextDocument::setContents(const RVDocument& doc)
 void RVTextDocument::insertContents(QTextCursor& cursor, const RVDocument& doc)
 {
     cursor.beginEditBlock();
+    if (cursor.hasSelection())
+        keepApart(cursor.selectionStart(), cursor.selectionEnd());
     cursor.removeSelectedText();
     const int from = cursor.position();
     insertItems(cursor, doc.Items, false, false);

@@ -252,9 +252,7 @@ std::optional<std::pair<int, int>> TRichTextEdit::joinedByKey(const QKeyEvent* e
         const bool removes = back || forward || isEnter(event) || event->matches(QKeySequence::Cut)
             || (!event->text().isEmpty() && event->text().front().isPrint()
                 && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)));
-        QTextCursor start(cursor);
-        start.setPosition(cursor.selectionStart());
-        if (!removes || start.block().contains(cursor.selectionEnd()))
+        if (!removes || !selectionJoinsParagraphs())
             return std::nullopt;
         return std::pair { cursor.selectionStart(), cursor.selectionEnd() };
     }
@@ -306,13 +304,30 @@ void TRichTextEdit::keyReleaseEvent(QKeyEvent* event)
     QTextEdit::keyReleaseEvent(event);
 }
 
+bool TRichTextEdit::selectionJoinsParagraphs() const
+{
+    const QTextCursor cursor = textCursor();
+    return cursor.hasSelection()
+        && document()->findBlock(cursor.selectionStart())
+        != document()->findBlock(cursor.selectionEnd());
+}
+
+void TRichTextEdit::keepSelectionApart()
+{
+    const QTextCursor cursor = textCursor();
+    if (cursor.hasSelection())
+        m_doc.keepApart(cursor.selectionStart(), cursor.selectionEnd());
+}
+
 void TRichTextEdit::inputMethodEvent(QInputMethodEvent* event)
 {
-    if (isReadOnly() || event->commitString().isEmpty() || !typingNeedsCare()) {
+    if (isReadOnly() || event->commitString().isEmpty()
+        || !(selectionJoinsParagraphs() || typingNeedsCare())) {
         QTextEdit::inputMethodEvent(event);
         return;
     }
     editKeepingIds([&] {
+        keepSelectionApart();
         QTextCursor cursor = textCursor();
         cursor.setCharFormat(m_doc.typingFormat(cursor));
         setTextCursor(cursor);
@@ -410,6 +425,7 @@ void TRichTextEdit::insertFromMimeData(const QMimeData* source)
         }
     }
     editKeepingIds([&] {
+        keepSelectionApart();
         if (source->hasHtml() && acceptRichText()) {
             // Rich text keeps its own look: nothing of the caret's item may stick to it.
             QTextCursor cursor = textCursor();

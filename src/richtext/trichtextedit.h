@@ -96,6 +96,9 @@ private:
     template <class Edit> void editKeepingIds(Edit&& edit);
     bool typingNeedsCare() const;
     std::optional<std::pair<int, int>> joinedByKey(const QKeyEvent* event) const;
+    bool selectionJoinsParagraphs() const;
+    // Inside an edit's undo step, before its selection across paragraphs is replaced.
+    void keepSelectionApart();
     bool overJumpText(const QPoint& viewportPos) const;
     void applyPaneColor();
 

@@ -467,4 +467,15 @@ TEST(TRichTextEditJoins, JoinedParagraphsKeepTheirItemsApart)
     edit.undo();
     EXPECT_EQ(items(), describe(model));
     EXPECT_FALSE(edit.Modified());
+
+    // An input-method commit and a paste over such a selection, too.
+    caretAt(find(u"cond"_s), find(u"rst"_s));
+    QInputMethodEvent commit;
+    commit.setCommitString(u"中"_s);
+    QApplication::sendEvent(&edit, &commit);
+    EXPECT_EQ(items(), u"[0:fi中] [0:cond] | [0:third] | [0:fourth]"_s);
+    caretAt(find(u"ourth"_s), find(u"ird"_s));
+    QApplication::clipboard()->setText(u"y"_s);
+    edit.paste();
+    EXPECT_EQ(items(), u"[0:fi中] [0:cond] | [0:thy] [0:ourth]"_s);
 }
