@@ -243,7 +243,7 @@ bool TRichTextEdit::typingNeedsCare() const
 
 // The range that the key removes when it joins paragraphs: Backspace at a paragraph's start,
 // Delete at its end, or a key that replaces a selection across paragraphs.
-std::optional<std::pair<int, int>> TRichTextEdit::joinedByKey(const QKeyEvent* event) const
+TRichTextEdit::Seam TRichTextEdit::joinedByKey(const QKeyEvent* event) const
 {
     const QTextCursor cursor = textCursor();
     const bool back = event->key() == Qt::Key_Backspace;
@@ -253,14 +253,14 @@ std::optional<std::pair<int, int>> TRichTextEdit::joinedByKey(const QKeyEvent* e
             || (!event->text().isEmpty() && event->text().front().isPrint()
                 && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)));
         if (!removes || !selectionJoinsParagraphs())
-            return std::nullopt;
-        return std::pair { cursor.selectionStart(), cursor.selectionEnd() };
+            return {};
+        return { cursor.selectionStart(), cursor.selectionEnd() };
     }
     if (back && cursor.atBlockStart() && !cursor.atStart())
-        return std::pair { cursor.position() - 1, cursor.position() };
+        return { cursor.position() - 1, cursor.position() };
     if (forward && cursor.atBlockEnd() && !cursor.atEnd())
-        return std::pair { cursor.position(), cursor.position() + 1 };
-    return std::nullopt;
+        return { cursor.position(), cursor.position() + 1 };
+    return {};
 }
 
 void TRichTextEdit::keyPressEvent(QKeyEvent* event)
@@ -271,12 +271,11 @@ void TRichTextEdit::keyPressEvent(QKeyEvent* event)
                 : Qt::IBeamCursor);
     const bool typesText = !event->text().isEmpty() && event->text().front().isPrint()
         && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
-    const std::optional<std::pair<int, int>> seam
-        = isReadOnly() ? std::nullopt : joinedByKey(event);
+    const Seam seam = isReadOnly() ? Seam {} : joinedByKey(event);
     if (!isReadOnly() && (isEnter(event) || (typesText && typingNeedsCare()))) {
         editKeepingIds([&] {
-            if (seam)
-                m_doc.keepApart(seam->first, seam->second);
+            if (seam.from >= 0)
+                m_doc.keepApart(seam.from, seam.to);
             if (typesText) {
                 QTextCursor cursor = textCursor();
                 cursor.setCharFormat(m_doc.typingFormat(cursor));
@@ -286,10 +285,10 @@ void TRichTextEdit::keyPressEvent(QKeyEvent* event)
         });
         return;
     }
-    if (seam) {
+    if (seam.from >= 0) {
         QTextCursor block = textCursor();
         block.beginEditBlock();
-        m_doc.keepApart(seam->first, seam->second);
+        m_doc.keepApart(seam.from, seam.to);
         QTextEdit::keyPressEvent(event);
         block.endEditBlock();
         return;

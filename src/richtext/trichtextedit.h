@@ -7,8 +7,6 @@
 #include <QTextEdit>
 
 #include <memory>
-#include <optional>
-#include <utility>
 
 namespace ecolvar {
 
@@ -95,7 +93,12 @@ private:
     // Runs an edit (a base event handler) in one undo step and renews ids repeated by it.
     template <class Edit> void editKeepingIds(Edit&& edit);
     bool typingNeedsCare() const;
-    std::optional<std::pair<int, int>> joinedByKey(const QKeyEvent* event) const;
+    // The range [from, to) an edit removes; from is -1 when there is none.
+    struct Seam {
+        int from = -1;
+        int to = -1;
+    };
+    Seam joinedByKey(const QKeyEvent* event) const;
     bool selectionJoinsParagraphs() const;
     // Inside an edit's undo step, before its selection across paragraphs is replaced.
     void keepSelectionApart();
