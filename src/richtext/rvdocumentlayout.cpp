@@ -200,6 +200,7 @@ void RVDocumentLayout::documentChanged(int from, int, int charsAdded)
         }
         rebuildTree();
         m_scan = 0;
+        m_waitingAtStart = m_waitingCount; // what waited for an earlier document is gone
     } else {
         if (delta != 0) {
             for (int i = b0; i <= oldEnd; ++i)
