@@ -206,9 +206,10 @@ void RVDocumentLayout::documentChanged(int from, int, int charsAdded)
             for (int i = b0; i <= oldEnd; ++i)
                 m_waitingCount -= m_waiting[size_t(i)] ? 1 : 0;
             m_heights.erase(m_heights.begin() + b0, m_heights.begin() + oldEnd + 1);
-            m_heights.insert(m_heights.begin() + b0, size_t(b1 - b0 + 1), 0);
+            const size_t inserted = size_t(b1 - b0) + 1;
+            m_heights.insert(m_heights.begin() + b0, inserted, 0);
             m_waiting.erase(m_waiting.begin() + b0, m_waiting.begin() + oldEnd + 1);
-            m_waiting.insert(m_waiting.begin() + b0, size_t(b1 - b0 + 1), false);
+            m_waiting.insert(m_waiting.begin() + b0, inserted, false);
             rebuildTree();
             if (m_scan > b0)
                 m_scan = qMax(b0, m_scan + delta);

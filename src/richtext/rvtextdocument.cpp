@@ -1057,7 +1057,7 @@ void RVTextDocument::keepApart(int from, int to)
 
 QTextCharFormat RVTextDocument::typingFormat(const QTextCursor& cursor)
 {
-    const QTextCharFormat format = cursor.charFormat();
+    QTextCharFormat format = cursor.charFormat();
     if (format.hasProperty(rvfpStyleNo) && !isObjectFormat(format))
         return format;
     // After a picture: the next item's look, when it is text in the same paragraph.
@@ -1066,7 +1066,7 @@ QTextCharFormat RVTextDocument::typingFormat(const QTextCursor& cursor)
         QTextCursor next(cursor);
         next.clearSelection();
         next.movePosition(QTextCursor::NextCharacter);
-        const QTextCharFormat after = next.charFormat();
+        QTextCharFormat after = next.charFormat();
         if (after.hasProperty(rvfpStyleNo) && !isObjectFormat(after))
             return after;
     }
