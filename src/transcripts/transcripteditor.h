@@ -30,6 +30,8 @@ public:
     virtual void setModified(bool modified) = 0;
     // A read-only editor takes no edits from the learner.
     virtual void setReadOnly(bool readOnly) = 0;
+    // Text shown in the editor while its document is empty (none when empty).
+    virtual void setPlaceholderText(const QString& text) = 0;
 };
 
 // A TranscriptEditor over an editor class that has these operations under the same names
@@ -46,6 +48,7 @@ public:
     bool Modified() const override { return m_editor.Modified(); }
     void setModified(bool modified) override { m_editor.setModified(modified); }
     void setReadOnly(bool readOnly) override { m_editor.setReadOnly(readOnly); }
+    void setPlaceholderText(const QString& text) override { m_editor.setPlaceholderText(text); }
 
 private:
     Editor& m_editor;

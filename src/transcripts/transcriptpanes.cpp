@@ -71,16 +71,20 @@ void TranscriptPanes::load(PaneState& pane, const QString& path)
     // saved under this document's name.
     editor.ClearDocument();
     editor.setReadOnly(false);
+    editor.setPlaceholderText(QString());
     if (!path.isEmpty() && QFileInfo::exists(path)) {
         const qint64 size = QFileInfo(path).size();
         QFile probe(path);
         if (size > MaxPaneTranscriptBytes) {
             pane.refused = true;
             editor.setReadOnly(true);
+            // In the empty pane itself, and on the status line for the moment.
+            const QString refusal
+                = u"文稿 %1 有 %2，超过窗格能打开的 %3，没有载入；窗格保持空白，不会写入这个文件。"_s
+                      .arg(shown(path), megabytes(size), megabytes(MaxPaneTranscriptBytes));
+            editor.setPlaceholderText(refusal);
             if (m_status)
-                m_status(
-                    u"文稿 %1 有 %2，超过窗格能打开的 %3，没有载入；窗格保持空白，不会写入这个文件。"_s
-                        .arg(shown(path), megabytes(size), megabytes(MaxPaneTranscriptBytes)));
+                m_status(refusal);
         } else if (!probe.open(QIODevice::ReadOnly)) {
             pane.whole = false;
             m_prompts.information(

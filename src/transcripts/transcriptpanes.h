@@ -24,7 +24,7 @@ class TranscriptEditor;
 // object, and calls it when a document is opened, on 保存(&S) and before the program ends.
 //
 // A file larger than MaxPaneTranscriptBytes is not read: its pane stays empty and read-only, the
-// status line says why, and nothing is ever saved over that file from the pane.
+// pane and the status line say why, and nothing is ever saved over that file from the pane.
 //
 // A pane whose file was not read whole (it broke off part-way, or exists but could not be
 // opened) is told to the learner once at load; the first save over that file first keeps the

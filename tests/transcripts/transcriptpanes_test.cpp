@@ -57,6 +57,7 @@ public:
     bool Modified() const { return modified; }
     void setModified(bool value) { modified = value; }
     void setReadOnly(bool value) { readOnly = value; }
+    void setPlaceholderText(const QString& shown) { placeholder = shown; }
 
     // What the learner does: the text changes and the flag is set.
     void type(const QByteArray& typed)
@@ -68,6 +69,7 @@ public:
     QByteArray text;
     bool modified = false;
     bool readOnly = false;
+    QString placeholder;
 
 private:
     QString m_error;
@@ -270,6 +272,7 @@ TEST_F(TranscriptPanesTest, FileOverThePaneLimitIsRefusedAndNeverOverwritten)
     EXPECT_TRUE(m_status[0].contains(QDir::toNativeSeparators(file(u"lesson.eng"_s))));
     EXPECT_TRUE(m_status[0].contains(u"10.0 MB"_s)) << m_status[0].toStdString();
     EXPECT_TRUE(m_status[0].contains(u"超过窗格能打开的 10.0 MB"_s)) << m_status[0].toStdString();
+    EXPECT_EQ(m_english.placeholder, m_status[0]);
     EXPECT_TRUE(m_english.text.isEmpty());
     EXPECT_TRUE(m_english.readOnly);
     EXPECT_EQ(m_chinese.text, "你好。");
@@ -291,6 +294,7 @@ TEST_F(TranscriptPanesTest, FileOverThePaneLimitIsRefusedAndNeverOverwritten)
     EXPECT_FALSE(exists(u"lesson.eng.bak"_s));
     // The next document's pane takes edits again.
     EXPECT_FALSE(m_english.readOnly);
+    EXPECT_TRUE(m_english.placeholder.isEmpty());
     EXPECT_EQ(m_english.text, "Next.");
     EXPECT_EQ(m_status.size(), 1);
 }
