@@ -18,7 +18,8 @@ public:
     virtual bool LoadDocumentFile(const QString& path) = 0;
     // Drops all items and the selection; modified flag false, no undo history.
     virtual void ClearDocument() = 0;
-    // Lays out the whole document and repaints. Needed after every load or clear.
+    // Lays out the document and repaints (a large one may go on in the background). Needed
+    // after every load or clear.
     virtual void FormatDocument() = 0;
     // Writes the whole document to path, replacing the file atomically: on failure the
     // previous file is untouched. Does not change the modified flag.
