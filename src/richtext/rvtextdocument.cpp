@@ -576,8 +576,8 @@ QList<RVItemSpan> RVTextDocument::blockItems(const QTextBlock& block) const
     return spans;
 }
 
-RVItem RVTextDocument::spanItem(const RVItemSpan& span, int from, int to, Role role,
-    const QTextBlock& block, const QString& blockText) const
+RVItem RVTextDocument::spanItem(
+    const RVItemSpan& span, int from, int to, Role role, const BlockData& block) const
 {
     const QTextCharFormat& f = span.Format;
     RVItem item;
@@ -588,7 +588,7 @@ RVItem RVTextDocument::spanItem(const RVItemSpan& span, int from, int to, Role r
         item.Record = f.property(rvfpRecord).value<RVRecordPtr>();
     } else {
         item.StyleNo = formatStyleNo(f);
-        item.Text = blockText.mid(from - block.position(), to - from);
+        item.Text = block.text.mid(from - block.textBase, to - from).toString();
         if (f.hasProperty(rvfpHint))
             item.Hint = f.stringProperty(rvfpHint);
     }
@@ -605,13 +605,13 @@ RVItem RVTextDocument::spanItem(const RVItemSpan& span, int from, int to, Role r
     probe.ParaNo = storedPara;
     probe.Options = quint8(storedOptions);
     const bool samePlace = stored && modelRole(probe) == role;
-    const int blockPara = block.blockFormat().intProperty(rvfpBlockParaNo);
+    const int blockPara = block.paraNo;
     const quint8 otherBits
         = quint8(storedOptions & ~(rvioSameAsPrev | rvioPageBreakBefore | rvioBR));
     switch (role) {
     case Role::ParagraphStart: {
-        const bool pageBreak = from == block.position() + (span.LineStart ? 1 : 0)
-            && (block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
+        const bool pageBreak
+            = from == block.position + (span.LineStart ? 1 : 0) && block.pageBreakBefore;
         item.ParaNo = blockPara;
         item.Options = quint8((samePlace ? storedOptions & ~rvioPageBreakBefore : otherBits)
             | (pageBreak ? rvioPageBreakBefore : 0));
@@ -674,10 +674,20 @@ bool RVTextDocument::forEachItem(
     int from, int to, const std::function<bool(const RVItem&)>& visit) const
 {
     bool first = true;
-    for (QTextBlock block = m_document->findBlock(from); block.isValid() && block.position() < to;
-         block = block.next()) {
+    // A large range takes its text from one copy of the document's text (positions as in the
+    // document) rather than block by block.
+    const bool large = qint64(to) - from > 65536;
+    const QString raw = large ? m_document->toRawText() : QString();
+    for (QTextBlock block = m_document->findBlock(from); block.isValid(); block = block.next()) {
+        const int position = block.position();
+        if (position >= to)
+            break;
+        const QTextBlockFormat format = block.blockFormat();
+        const QString blockText = large ? QString() : block.text();
+        const BlockData data { position, large ? QStringView(raw) : QStringView(blockText),
+            large ? 0 : position, format.intProperty(rvfpBlockParaNo),
+            bool(format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) };
         const QList<RVItemSpan> spans = blockItems(block);
-        const QString blockText = block.text();
         bool firstOfBlock = true;
         for (const RVItemSpan& span : spans) {
             const int a = qMax(span.Start, from);
@@ -691,7 +701,7 @@ bool RVTextDocument::forEachItem(
                 role = Role::ParagraphStart;
             else if (span.LineStart && a == span.Start && span.Start - 1 >= from)
                 role = Role::LineStart;
-            if (!visit(spanItem(span, a, span.Object ? span.End : b, role, block, blockText)))
+            if (!visit(spanItem(span, a, span.Object ? span.End : b, role, data)))
                 return false;
             first = false;
             firstOfBlock = false;

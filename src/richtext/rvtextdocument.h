@@ -183,8 +183,16 @@ private:
     // The format of item in a paragraph of style paraNo.
     QTextCharFormat itemFormat(const RVItem& item, int id, int paraNo);
     void insertItems(QTextCursor& cursor, const QList<RVItem>& items, bool atStart, bool sharedIds);
-    RVItem spanItem(const RVItemSpan& span, int from, int to, Role role, const QTextBlock& block,
-        const QString& blockText) const;
+    // What the items of a block take from it.
+    struct BlockData {
+        int position;
+        QStringView text; // the block's text, or more
+        int textBase; // the position of text's first character
+        int paraNo;
+        bool pageBreakBefore;
+    };
+    RVItem spanItem(
+        const RVItemSpan& span, int from, int to, Role role, const BlockData& block) const;
     RVItemSpan spanAt(int position, qsizetype* localIndex) const;
     void setRange(int from, int to, const QTextCharFormat& format);
     void setSpanFormat(const RVItemSpan& span, const QTextCharFormat& format);

@@ -335,6 +335,19 @@ TEST(RVTextDocument, EqualItemsOfDifferentParagraphsShareFormatsButNotPictures)
     EXPECT_LT(b.text.allFormats().size(), 20);
     EXPECT_EQ(b.items(), describe(model));
 
+    // A document this large is written from one copy of its text: still byte for byte, line
+    // starts and pictures included.
+    for (int i = 0; i < 1500; ++i) {
+        model.Items.append(RVItem::text(u"Line %1 of the second part, long enough"_s.arg(i), 0, 0));
+        model.Items.last().Options = rvioBR;
+    }
+    model.Items.insert(1000, pictureItem(pngBytes()));
+    qsizetype characters = 0;
+    for (const RVItem& item : model.Items)
+        characters += item.Text.size() + 1;
+    ASSERT_GT(characters, 65536);
+    expectBytesSurviveEditor(model);
+
     // Two pictures at the same place of two paragraphs keep their own images.
     QImage blue(4, 4, QImage::Format_RGB32);
     blue.fill(Qt::blue);
