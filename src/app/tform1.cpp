@@ -206,6 +206,20 @@ void TForm1::FormCreate()
     m_chineseEditor = std::make_unique<TranscriptEditorOver<TRichTextEdit>>(*RichTextEdit4);
     m_transcripts = std::make_unique<TranscriptPanes>(
         *m_englishEditor, *m_chineseEditor, TranscriptDir(), m_prompts);
+    // Shown at once: a long load that follows keeps the window busy for a moment.
+    m_transcripts->setStatusLine([this](const QString& text) {
+        StatusBar1->showMessage(text);
+        StatusBar1->repaint();
+    });
+    for (TRichTextEdit* pane : { RichTextEdit3, RichTextEdit4 }) {
+        connect(pane, &TRichTextEdit::layoutProgress, StatusBar1, [this](int percent) {
+            const QString loading = u"正在载入文稿"_s;
+            if (percent < 100)
+                StatusBar1->showMessage(u"%1 %2%"_s.arg(loading).arg(percent));
+            else if (StatusBar1->currentMessage().startsWith(loading))
+                StatusBar1->clearMessage();
+        });
+    }
     connectHandler(Mp3Player.get(), &TMp3Player::documentOpened, this, &TForm1::LoadTranscripts);
     Player
         = new PlayerControls(*Mp3Player, *MediaPlayer1, *TrackBar, *m_playerView, m_prompts, this);

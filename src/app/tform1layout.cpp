@@ -7,6 +7,7 @@
 #include "practice/practicewidgets.h"
 #include "richtext/trichtextedit.h"
 #include "tform1parts.h"
+#include "transcripts/transcriptfile.h"
 #include "transcripts/transcriptpanes.h"
 
 #include <QFrame>
@@ -166,6 +167,7 @@ QWidget* TForm1::buildCentrePanel()
               auto* sheetLayout = new QVBoxLayout(sheet);
               sheetLayout->setContentsMargins(0, 0, 0, 0);
               editor = named(new TRichTextEdit(std::move(style), sheet), editorName);
+              editor->setDocumentFormat(transcriptFormat());
               editor->setAccessibleName(caption);
               editor->setContextMenuPolicy(Qt::CustomContextMenu);
               connect(editor, &QWidget::customContextMenuRequested, this,

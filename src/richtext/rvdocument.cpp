@@ -1,5 +1,7 @@
 #include "richtext/rvdocument.h"
 
+#include "richtext/rvdocumentformat.h"
+
 namespace ecolvar {
 
 namespace {
@@ -43,6 +45,23 @@ int RVDocument::paragraphStyleAt(qsizetype index) const
             return Items[i].ParaNo;
     }
     return 0;
+}
+
+bool RVDocumentItems::forEach(const std::function<bool(const RVItem&)>& visit) const
+{
+    for (const RVItem& item : m_doc.Items) {
+        if (!visit(item))
+            return false;
+    }
+    return true;
+}
+
+qsizetype RVDocumentItems::textSize() const
+{
+    qsizetype size = 0;
+    for (const RVItem& item : m_doc.Items)
+        size += item.Text.size() + (item.Record ? item.Record->Data.size() : 0);
+    return size;
 }
 
 } // namespace ecolvar

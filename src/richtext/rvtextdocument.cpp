@@ -1,6 +1,9 @@
 #include "richtext/rvtextdocument.h"
 
+#include "richtext/rvdocumentlayout.h"
+
 #include <QAbstractTextDocumentLayout>
+#include <QHash>
 #include <QPainter>
 #include <QSet>
 #include <QTextFrame>
@@ -200,8 +203,10 @@ RVTextDocument::Role RVTextDocument::modelRole(const RVItem& item)
 }
 
 RVTextDocument::RVTextDocument(QTextDocument* document, TRVStyle style)
-    : m_document(document), m_style(std::move(style))
+    : m_document(document), m_layout(new RVDocumentLayout(document)), m_style(std::move(style))
 {
+    // QTextDocumentLayout moves every block below an edit; this layout moves none.
+    m_document->setDocumentLayout(m_layout);
     m_document->documentLayout()->registerHandler(
         rvRecordObjectType, new RecordObjectHandler(m_document));
     m_changes = QObject::connect(m_document, &QTextDocument::contentsChange, m_document,
@@ -216,6 +221,7 @@ RVTextDocument::~RVTextDocument()
 void RVTextDocument::setStyle(TRVStyle style)
 {
     m_style = std::move(style);
+    m_looks.clear();
     if (m_document->isEmpty())
         return;
     // Restyling is not an edit of the learner's: it leaves no undo step.
@@ -269,10 +275,20 @@ void RVTextDocument::applyLook(QTextCharFormat& format, int styleNo) const
     set(QTextFormat::FontLetterSpacing, qreal(style.CharSpacing), style.CharSpacing != 0);
 }
 
+const QTextCharFormat& RVTextDocument::look(int styleNo) const
+{
+    auto it = m_looks.constFind(styleNo);
+    if (it == m_looks.cend()) {
+        QTextCharFormat format;
+        applyLook(format, styleNo);
+        it = m_looks.insert(styleNo, format);
+    }
+    return *it;
+}
+
 QTextCharFormat RVTextDocument::newTextFormat(int styleNo)
 {
-    QTextCharFormat format;
-    applyLook(format, styleNo);
+    QTextCharFormat format = look(styleNo);
     format.setProperty(rvfpStyleNo, styleNo);
     format.setProperty(rvfpItemId, newItemId());
     return format;
@@ -335,7 +351,7 @@ QTextCharFormat RVTextDocument::itemFormat(const RVItem& item, int id, int paraN
 {
     QTextCharFormat format;
     if (item.isText()) {
-        applyLook(format, item.StyleNo);
+        format = look(item.StyleNo);
         format.setProperty(rvfpStyleNo, item.StyleNo);
     } else if (isPicture(item.Kind)) {
         QImage image;
@@ -343,7 +359,8 @@ QTextCharFormat RVTextDocument::itemFormat(const RVItem& item, int id, int paraN
             image = QImage::fromData(pictureData(*item.Record));
         if (image.isNull())
             image = placeholderPicture();
-        const QString name = u"ecolvar-picture:%1"_s.arg(id);
+        // Item ids repeat across paragraphs; resource names must not.
+        const QString name = u"ecolvar-picture:%1"_s.arg(++m_pictures);
         m_document->addResource(QTextDocument::ImageResource, QUrl(name), image);
         QTextImageFormat picture;
         picture.setName(name);
@@ -383,8 +400,40 @@ void RVTextDocument::clear()
     setContents({});
 }
 
-void RVTextDocument::insertItems(QTextCursor& c, const QList<RVItem>& items, bool atStart)
+void RVTextDocument::insertItems(
+    QTextCursor& c, const QList<RVItem>& items, bool atStart, bool sharedIds)
 {
+    // With shared ids, the n-th item of every paragraph gets the same id, so that equal items
+    // of different paragraphs share one character format (ids need only differ inside a
+    // paragraph); the ids stay above every id handed out before, and newItemId() goes on
+    // above them.
+    const int base = m_lastId;
+    int local = 0;
+    auto nextId = [&] {
+        if (!sharedIds)
+            return newItemId();
+        ++local;
+        m_lastId = qMax(m_lastId, base + local);
+        return base + local;
+    };
+    // Formats of plain text items by style and id: one format object per pair keeps the
+    // document's format collection from hashing a fresh format for every item.
+    QHash<quint64, QTextCharFormat> plainFormats;
+    QHash<int, QTextBlockFormat> paraFormats;
+    auto formatOf = [&](const RVItem& item, int id, int paraNo) {
+        const bool plain
+            = sharedIds && item.isText() && !item.Tag && item.Hint.isEmpty() && !item.Checkpoint;
+        if (!plain)
+            return itemFormat(item, id, paraNo);
+        QTextCharFormat format = itemFormat(item, id, paraNo);
+        if (format.hasProperty(rvfpOptions))
+            return format;
+        const quint64 key = quint64(quint32(item.StyleNo)) << 32 | quint32(id);
+        auto it = plainFormats.constFind(key);
+        if (it == plainFormats.cend())
+            it = plainFormats.insert(key, format);
+        return *it;
+    };
     // A dropped empty item's line start passes to the next item of its line.
     const RVItem* lineOwner = nullptr;
     Role ownerRole = Role::Continues;
@@ -408,12 +457,21 @@ void RVTextDocument::insertItems(QTextCursor& c, const QList<RVItem>& items, boo
         const RVItem& owner = lineOwner ? *lineOwner : item;
         const Role lineRole = lineOwner ? ownerRole : role;
         lineOwner = nullptr;
-        if (lineRole == Role::ParagraphStart)
-            paraNo = qMax(owner.ParaNo, 0);
-        const QTextCharFormat format = itemFormat(item, newItemId(), paraNo);
-        const QTextCharFormat lineFormat = item.isText() ? format : newTextFormat(0);
         if (lineRole == Role::ParagraphStart) {
-            QTextBlockFormat para = paragraphFormat(paraNo);
+            paraNo = qMax(owner.ParaNo, 0);
+            local = 0;
+        }
+        const QTextCharFormat format = formatOf(item, nextId(), paraNo);
+        QTextCharFormat lineFormat = format;
+        if (!item.isText()) {
+            lineFormat = look(0);
+            lineFormat.setProperty(rvfpStyleNo, 0);
+            lineFormat.setProperty(rvfpItemId, nextId());
+        }
+        if (lineRole == Role::ParagraphStart) {
+            if (!paraFormats.contains(paraNo))
+                paraFormats.insert(paraNo, paragraphFormat(paraNo));
+            QTextBlockFormat para = paraFormats.value(paraNo);
             if (owner.Options & rvioPageBreakBefore)
                 para.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
             if (first && atStart) {
@@ -442,7 +500,7 @@ void RVTextDocument::setContents(const RVDocument& doc)
     c.beginEditBlock();
     c.setBlockFormat(paragraphFormat(0));
     c.setBlockCharFormat(newTextFormat(0));
-    insertItems(c, doc.Items, true);
+    insertItems(c, doc.Items, true, true);
     QTextFrameFormat root = m_document->rootFrame()->frameFormat();
     if (doc.TrailingCheckpoint)
         root.setProperty(rvfpTrailingCheckpoint,
@@ -458,9 +516,11 @@ void RVTextDocument::setContents(const RVDocument& doc)
 void RVTextDocument::insertContents(QTextCursor& cursor, const RVDocument& doc)
 {
     cursor.beginEditBlock();
+    if (cursor.hasSelection())
+        keepApart(cursor.selectionStart(), cursor.selectionEnd());
     cursor.removeSelectedText();
     const int from = cursor.position();
-    insertItems(cursor, doc.Items, false);
+    insertItems(cursor, doc.Items, false, false);
     fixInserted(cursor, from, cursor.position());
     cursor.endEditBlock();
 }
@@ -516,8 +576,8 @@ QList<RVItemSpan> RVTextDocument::blockItems(const QTextBlock& block) const
     return spans;
 }
 
-RVItem RVTextDocument::spanItem(const RVItemSpan& span, int from, int to, Role role,
-    const QTextBlock& block, const QString& blockText) const
+RVItem RVTextDocument::spanItem(
+    const RVItemSpan& span, int from, int to, Role role, const BlockData& block) const
 {
     const QTextCharFormat& f = span.Format;
     RVItem item;
@@ -528,7 +588,7 @@ RVItem RVTextDocument::spanItem(const RVItemSpan& span, int from, int to, Role r
         item.Record = f.property(rvfpRecord).value<RVRecordPtr>();
     } else {
         item.StyleNo = formatStyleNo(f);
-        item.Text = blockText.mid(from - block.position(), to - from);
+        item.Text = block.text.mid(from - block.textBase, to - from).toString();
         if (f.hasProperty(rvfpHint))
             item.Hint = f.stringProperty(rvfpHint);
     }
@@ -545,13 +605,13 @@ RVItem RVTextDocument::spanItem(const RVItemSpan& span, int from, int to, Role r
     probe.ParaNo = storedPara;
     probe.Options = quint8(storedOptions);
     const bool samePlace = stored && modelRole(probe) == role;
-    const int blockPara = block.blockFormat().intProperty(rvfpBlockParaNo);
+    const int blockPara = block.paraNo;
     const quint8 otherBits
         = quint8(storedOptions & ~(rvioSameAsPrev | rvioPageBreakBefore | rvioBR));
     switch (role) {
     case Role::ParagraphStart: {
-        const bool pageBreak = from == block.position() + (span.LineStart ? 1 : 0)
-            && (block.blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
+        const bool pageBreak
+            = from == block.position + (span.LineStart ? 1 : 0) && block.pageBreakBefore;
         item.ParaNo = blockPara;
         item.Options = quint8((samePlace ? storedOptions & ~rvioPageBreakBefore : otherBits)
             | (pageBreak ? rvioPageBreakBefore : 0));
@@ -569,28 +629,65 @@ RVItem RVTextDocument::spanItem(const RVItemSpan& span, int from, int to, Role r
     return item;
 }
 
-RVDocument RVTextDocument::contents() const
+bool RVTextDocument::isBlank() const
 {
-    RVDocument doc = contents(0, m_document->characterCount());
+    // An empty document is one empty paragraph with nothing of its own.
+    if (m_document->characterCount() > 1 || trailingCheckpoint())
+        return false;
+    const QTextCharFormat format = m_document->begin().charFormat();
+    return !isObjectFormat(format) && !format.hasProperty(rvfpTag)
+        && !format.hasProperty(rvfpCheckpoint);
+}
+
+std::optional<RVCheckpoint> RVTextDocument::trailingCheckpoint() const
+{
     if (const auto trailing = m_document->rootFrame()
                                   ->frameFormat()
                                   .property(rvfpTrailingCheckpoint)
                                   .value<RVCheckpointPtr>())
-        doc.TrailingCheckpoint = *trailing;
-    // An empty document is one empty paragraph of style 0 with nothing of its own.
-    if (doc.Items.size() == 1 && doc.Items[0].isText() && doc.Items[0].Text.isEmpty()
-        && !doc.Items[0].Tag && !doc.Items[0].Checkpoint && !doc.TrailingCheckpoint)
-        doc.Items.clear();
+        return *trailing;
+    return std::nullopt;
+}
+
+RVDocument RVTextDocument::contents() const
+{
+    RVDocument doc;
+    Items(*this).forEach([&doc](const RVItem& item) {
+        doc.Items.append(item);
+        return true;
+    });
+    doc.TrailingCheckpoint = trailingCheckpoint();
     return doc;
 }
 
 RVDocument RVTextDocument::contents(int from, int to) const
 {
     RVDocument doc;
-    for (QTextBlock block = m_document->findBlock(from); block.isValid() && block.position() < to;
-         block = block.next()) {
+    forEachItem(from, to, [&doc](const RVItem& item) {
+        doc.Items.append(item);
+        return true;
+    });
+    return doc;
+}
+
+bool RVTextDocument::forEachItem(
+    int from, int to, const std::function<bool(const RVItem&)>& visit) const
+{
+    bool first = true;
+    // A large range takes its text from one copy of the document's text (positions as in the
+    // document) rather than block by block.
+    const bool large = qint64(to) - from > 65536;
+    const QString raw = large ? m_document->toRawText() : QString();
+    for (QTextBlock block = m_document->findBlock(from); block.isValid(); block = block.next()) {
+        const int position = block.position();
+        if (position >= to)
+            break;
+        const QTextBlockFormat format = block.blockFormat();
+        const QString blockText = large ? QString() : block.text();
+        const BlockData data { position, large ? QStringView(raw) : QStringView(blockText),
+            large ? 0 : position, format.intProperty(rvfpBlockParaNo),
+            bool(format.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) };
         const QList<RVItemSpan> spans = blockItems(block);
-        const QString blockText = block.text();
         bool firstOfBlock = true;
         for (const RVItemSpan& span : spans) {
             const int a = qMax(span.Start, from);
@@ -600,15 +697,34 @@ RVDocument RVTextDocument::contents(int from, int to) const
             if (!inside)
                 continue;
             Role role = Role::Continues;
-            if (doc.Items.isEmpty() || firstOfBlock)
+            if (first || firstOfBlock)
                 role = Role::ParagraphStart;
             else if (span.LineStart && a == span.Start && span.Start - 1 >= from)
                 role = Role::LineStart;
-            doc.Items.append(spanItem(span, a, span.Object ? span.End : b, role, block, blockText));
+            if (!visit(spanItem(span, a, span.Object ? span.End : b, role, data)))
+                return false;
+            first = false;
             firstOfBlock = false;
         }
     }
-    return doc;
+    return true;
+}
+
+bool RVTextDocument::Items::forEach(const std::function<bool(const RVItem&)>& visit) const
+{
+    if (m_doc.isBlank())
+        return true;
+    return m_doc.forEachItem(0, m_doc.document()->characterCount(), visit);
+}
+
+std::optional<RVCheckpoint> RVTextDocument::Items::trailingCheckpoint() const
+{
+    return m_doc.trailingCheckpoint();
+}
+
+qsizetype RVTextDocument::Items::textSize() const
+{
+    return m_doc.document()->characterCount();
 }
 
 void RVTextDocument::invalidateFrom(int position)
@@ -875,6 +991,7 @@ int RVTextDocument::addTextStyle(const TFontInfo& style)
     if (found >= 0)
         return int(found);
     m_style.TextStyles.append(style);
+    m_looks.remove(int(m_style.TextStyles.size() - 1));
     return int(m_style.TextStyles.size() - 1);
 }
 
@@ -927,9 +1044,30 @@ void RVTextDocument::fixInserted(QTextCursor& cursor, int from, int to)
     }
 }
 
+void RVTextDocument::keepApart(int from, int to)
+{
+    const QTextBlock first = m_document->findBlock(from);
+    const QTextBlock last = m_document->findBlock(to);
+    if (!first.isValid() || !last.isValid() || first == last)
+        return;
+    // Ids differ only inside a paragraph: the items that will meet when [from, to) goes could
+    // carry the same one.
+    const RVItemSpan left = spanAt(from, nullptr);
+    std::optional<RVItemSpan> right;
+    for (const RVItemSpan& span : blockItems(last)) {
+        if (span.Start <= to && (to < span.End || span.Start == span.End)) {
+            right = span;
+            break;
+        }
+    }
+    if (!right || left.Object || right->Object || !sameItem(left.Format, right->Format))
+        return;
+    setSpanFormat(*right, withId(right->Format, newItemId()));
+}
+
 QTextCharFormat RVTextDocument::typingFormat(const QTextCursor& cursor)
 {
-    const QTextCharFormat format = cursor.charFormat();
+    QTextCharFormat format = cursor.charFormat();
     if (format.hasProperty(rvfpStyleNo) && !isObjectFormat(format))
         return format;
     // After a picture: the next item's look, when it is text in the same paragraph.
@@ -938,7 +1076,7 @@ QTextCharFormat RVTextDocument::typingFormat(const QTextCursor& cursor)
         QTextCursor next(cursor);
         next.clearSelection();
         next.movePosition(QTextCursor::NextCharacter);
-        const QTextCharFormat after = next.charFormat();
+        QTextCharFormat after = next.charFormat();
         if (after.hasProperty(rvfpStyleNo) && !isObjectFormat(after))
             return after;
     }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "richtext/rvdocument.h"
+#include "richtext/rvdocumentformat.h"
 #include "richtext/rvstyle.h"
 
+#include <QHash>
 #include <QImage>
 #include <QList>
 #include <QTextBlock>
@@ -10,17 +12,21 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
 namespace ecolvar {
 
+class RVDocumentLayout;
+
 // User properties of the formats that carry the items' data inside a QTextDocument.
 enum RVFormatProperty : int {
     // Character formats of items.
     rvfpStyleNo = QTextFormat::UserProperty + 0x4500, // int, text style number
-    rvfpItemId, // int, unique per item: equal neighbours stay two items (an int, which the
-    // format collection hashes by value)
+    rvfpItemId, // int, unique among the items of a paragraph: equal neighbours stay two items,
+    // while equal items of different paragraphs share one format (an int, which the format
+    // collection hashes by value)
     rvfpTag, // QString; the property is absent when the item has no tag
     rvfpHint, // QString, only when not empty
     rvfpCheckpoint, // RVCheckpointPtr, only when the item has one
@@ -83,6 +89,8 @@ public:
     RVTextDocument& operator=(const RVTextDocument&) = delete;
 
     QTextDocument* document() const { return m_document; }
+    // The document's layout, installed by the constructor.
+    RVDocumentLayout* layout() const { return m_layout; }
     const TRVStyle& style() const { return m_style; }
     // Replaces the style sheet and restyles every item (no undo step).
     void setStyle(TRVStyle style);
@@ -95,6 +103,20 @@ public:
     // The model of the whole document, or of [from, to) (for the clipboard).
     RVDocument contents() const;
     RVDocument contents(int from, int to) const;
+    // The items of [from, to) as contents(from, to) has them, handed to visit one by one
+    // until it returns false; false when visit stopped it.
+    bool forEachItem(int from, int to, const std::function<bool(const RVItem&)>& visit) const;
+    // The items of the whole document as contents() has them, straight from the blocks.
+    class Items : public RVItemSource {
+    public:
+        explicit Items(const RVTextDocument& doc) : m_doc(doc) { }
+        bool forEach(const std::function<bool(const RVItem&)>& visit) const override;
+        std::optional<RVCheckpoint> trailingCheckpoint() const override;
+        qsizetype textSize() const override;
+
+    private:
+        const RVTextDocument& m_doc;
+    };
     // Empties the document: no items but one empty paragraph, no undo history, not modified.
     void clear();
     // Inserts doc at the cursor (replacing its selection) as one undo step, every item with a
@@ -125,6 +147,10 @@ public:
     // makes the format of text typed at the cursor a text item's. Called after typing, Enter,
     // an input-method commit and a paste, inside their undo step.
     void fixInserted(QTextCursor& cursor, int from, int to);
+    // Before [from, to) is removed: when it ends a paragraph, gives the item after it a fresh
+    // id if the item before it has the same, so that the two stay two items. Called inside
+    // the removal's undo step.
+    void keepApart(int from, int to);
     // The character format text typed at the cursor would get, made a text item's format when
     // it is an object's or has no style (after a picture, or in a cleared document).
     QTextCharFormat typingFormat(const QTextCursor& cursor);
@@ -143,17 +169,30 @@ private:
     enum class Role { ParagraphStart, LineStart, Continues };
     static Role modelRole(const RVItem& item);
 
+    // Whether the document is one empty paragraph with nothing of its own: no items.
+    bool isBlank() const;
+    std::optional<RVCheckpoint> trailingCheckpoint() const;
     // Look up (or add) the text style that shows format's look and the paragraph style with
     // format's alignment; for rich text from outside.
     int textStyleFor(const QTextCharFormat& format);
     int paraStyleFor(const QTextBlockFormat& format);
     void applyLook(QTextCharFormat& format, int styleNo) const;
+    // The look of text style styleNo, made once per style sheet.
+    const QTextCharFormat& look(int styleNo) const;
     QTextCharFormat restyled(const QTextCharFormat& format, int styleNo) const;
     // The format of item in a paragraph of style paraNo.
     QTextCharFormat itemFormat(const RVItem& item, int id, int paraNo);
-    void insertItems(QTextCursor& cursor, const QList<RVItem>& items, bool atStart);
-    RVItem spanItem(const RVItemSpan& span, int from, int to, Role role, const QTextBlock& block,
-        const QString& blockText) const;
+    void insertItems(QTextCursor& cursor, const QList<RVItem>& items, bool atStart, bool sharedIds);
+    // What the items of a block take from it.
+    struct BlockData {
+        int position;
+        QStringView text; // the block's text, or more
+        int textBase; // the position of text's first character
+        int paraNo;
+        bool pageBreakBefore;
+    };
+    RVItem spanItem(
+        const RVItemSpan& span, int from, int to, Role role, const BlockData& block) const;
     RVItemSpan spanAt(int position, qsizetype* localIndex) const;
     void setRange(int from, int to, const QTextCharFormat& format);
     void setSpanFormat(const RVItemSpan& span, const QTextCharFormat& format);
@@ -163,9 +202,12 @@ private:
     qsizetype firstItemOfBlock(int blockNumber) const;
 
     QTextDocument* m_document;
+    RVDocumentLayout* m_layout;
     QMetaObject::Connection m_changes;
     TRVStyle m_style;
     int m_lastId = 0;
+    int m_pictures = 0; // pictures added as resources, for their names
+    mutable QHash<int, QTextCharFormat> m_looks;
     // Item counts summed over the blocks before each block, for the first blocks. Cut back at
     // every change; the document signals changes only when its outermost edit block closes,
     // so the edits made here cut it back themselves.

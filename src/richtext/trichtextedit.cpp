@@ -1,6 +1,7 @@
 #include "richtext/trichtextedit.h"
 
-#include "transcripts/transcriptfile.h"
+#include "core/commonprocs.h"
+#include "richtext/rvdocumentlayout.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFile>
@@ -29,6 +30,8 @@ TRichTextEdit::TRichTextEdit(TRVStyle style, QWidget* parent)
     : QTextEdit(parent), m_doc(document(), std::move(style))
 {
     setAcceptRichText(true);
+    connect(
+        m_doc.layout(), &RVDocumentLayout::layoutProgress, this, &TRichTextEdit::layoutProgress);
     setTabChangesFocus(false);
     viewport()->setMouseTracking(true);
     m_doc.clear();
@@ -57,8 +60,17 @@ void TRichTextEdit::applyPaneColor()
     setPalette(p);
 }
 
+void TRichTextEdit::setDocumentFormat(std::shared_ptr<const RVDocumentFormat> format)
+{
+    m_format = std::move(format);
+}
+
 bool TRichTextEdit::LoadDocumentFile(const QString& path)
 {
+    if (!m_format) {
+        m_lastError = u"\"%1\": no document format to read it in"_s.arg(path);
+        return false;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         m_lastError = u"cannot open \"%1\": %2"_s.arg(path, file.errorString());
@@ -69,7 +81,7 @@ bool TRichTextEdit::LoadDocumentFile(const QString& path)
     RVDocument doc;
     TRVStyle style = m_doc.style();
     QString error;
-    const bool ok = read && readTranscript(bytes, doc, style, &error);
+    const bool ok = read && m_format->read(bytes, doc, style, &error);
     if (!read)
         error = u"cannot read \"%1\": %2"_s.arg(path, file.errorString());
     else if (!ok)
@@ -90,16 +102,36 @@ void TRichTextEdit::ClearDocument()
 void TRichTextEdit::FormatDocument()
 {
     document()->setTextWidth(viewport()->width());
-    // The document layout lays out everything when asked for its size.
-    document()->documentLayout()->documentSize();
+    const int top = verticalScrollBar()->value();
+    m_doc.layout()->layOutView(top, top + viewport()->height());
     viewport()->update();
+}
+
+void TRichTextEdit::finishLayout()
+{
+    m_doc.layout()->finishLayout();
+}
+
+bool TRichTextEdit::isLaidOut() const
+{
+    return m_doc.layout()->isLaidOut();
 }
 
 bool TRichTextEdit::SaveDocumentFile(const QString& path)
 {
+    if (!m_format) {
+        m_lastError = u"\"%1\": no document format to write it in"_s.arg(path);
+        return false;
+    }
     QString error;
-    if (!ecolvar::SaveDocumentFile(path, m_doc.contents(), m_doc.style(), &error)) {
+    const std::optional<QByteArray> bytes
+        = m_format->write(RVTextDocument::Items(m_doc), m_doc.style(), &error);
+    if (!bytes) {
         m_lastError = error;
+        return false;
+    }
+    if (const std::optional<QString> failure = SaveFileAtomically(path, *bytes)) {
+        m_lastError = u"cannot write \"%1\": %2"_s.arg(path, *failure);
         return false;
     }
     m_lastError.clear();
@@ -209,6 +241,28 @@ bool TRichTextEdit::typingNeedsCare() const
     return formatItemId(before.charFormat()) == inside && formatItemId(typing) != inside;
 }
 
+// The range that the key removes when it joins paragraphs: Backspace at a paragraph's start,
+// Delete at its end, or a key that replaces a selection across paragraphs.
+TRichTextEdit::Seam TRichTextEdit::joinedByKey(const QKeyEvent* event) const
+{
+    const QTextCursor cursor = textCursor();
+    const bool back = event->key() == Qt::Key_Backspace;
+    const bool forward = event->key() == Qt::Key_Delete;
+    if (cursor.hasSelection()) {
+        const bool removes = back || forward || isEnter(event) || event->matches(QKeySequence::Cut)
+            || (!event->text().isEmpty() && event->text().front().isPrint()
+                && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)));
+        if (!removes || !selectionJoinsParagraphs())
+            return {};
+        return { cursor.selectionStart(), cursor.selectionEnd() };
+    }
+    if (back && cursor.atBlockStart() && !cursor.atStart())
+        return { cursor.position() - 1, cursor.position() };
+    if (forward && cursor.atBlockEnd() && !cursor.atEnd())
+        return { cursor.position(), cursor.position() + 1 };
+    return {};
+}
+
 void TRichTextEdit::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Control)
@@ -217,8 +271,11 @@ void TRichTextEdit::keyPressEvent(QKeyEvent* event)
                 : Qt::IBeamCursor);
     const bool typesText = !event->text().isEmpty() && event->text().front().isPrint()
         && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    const Seam seam = isReadOnly() ? Seam {} : joinedByKey(event);
     if (!isReadOnly() && (isEnter(event) || (typesText && typingNeedsCare()))) {
         editKeepingIds([&] {
+            if (seam.from >= 0)
+                m_doc.keepApart(seam.from, seam.to);
             if (typesText) {
                 QTextCursor cursor = textCursor();
                 cursor.setCharFormat(m_doc.typingFormat(cursor));
@@ -226,6 +283,14 @@ void TRichTextEdit::keyPressEvent(QKeyEvent* event)
             }
             QTextEdit::keyPressEvent(event);
         });
+        return;
+    }
+    if (seam.from >= 0) {
+        QTextCursor block = textCursor();
+        block.beginEditBlock();
+        m_doc.keepApart(seam.from, seam.to);
+        QTextEdit::keyPressEvent(event);
+        block.endEditBlock();
         return;
     }
     QTextEdit::keyPressEvent(event);
@@ -238,13 +303,30 @@ void TRichTextEdit::keyReleaseEvent(QKeyEvent* event)
     QTextEdit::keyReleaseEvent(event);
 }
 
+bool TRichTextEdit::selectionJoinsParagraphs() const
+{
+    const QTextCursor cursor = textCursor();
+    return cursor.hasSelection()
+        && document()->findBlock(cursor.selectionStart())
+        != document()->findBlock(cursor.selectionEnd());
+}
+
+void TRichTextEdit::keepSelectionApart()
+{
+    const QTextCursor cursor = textCursor();
+    if (cursor.hasSelection())
+        m_doc.keepApart(cursor.selectionStart(), cursor.selectionEnd());
+}
+
 void TRichTextEdit::inputMethodEvent(QInputMethodEvent* event)
 {
-    if (isReadOnly() || event->commitString().isEmpty() || !typingNeedsCare()) {
+    if (isReadOnly() || event->commitString().isEmpty()
+        || !(selectionJoinsParagraphs() || typingNeedsCare())) {
         QTextEdit::inputMethodEvent(event);
         return;
     }
     editKeepingIds([&] {
+        keepSelectionApart();
         QTextCursor cursor = textCursor();
         cursor.setCharFormat(m_doc.typingFormat(cursor));
         setTextCursor(cursor);
@@ -296,7 +378,7 @@ bool TRichTextEdit::overJumpText(const QPoint& viewportPos) const
 
 bool TRichTextEdit::canInsertFromMimeData(const QMimeData* source) const
 {
-    return source->hasFormat(QLatin1StringView(kTranscriptMimeType))
+    return (m_format && source->hasFormat(m_format->mimeType()))
         || QTextEdit::canInsertFromMimeData(source);
 }
 
@@ -309,9 +391,12 @@ QMimeData* TRichTextEdit::createMimeDataFromSelection() const
     text.replace(kLineSeparator, u'\n');
     mime->setText(text);
     mime->setHtml(fragment.toHtml());
-    const RVDocument doc = m_doc.contents(cursor.selectionStart(), cursor.selectionEnd());
-    if (std::optional<QByteArray> bytes = writeTranscript(doc, m_doc.style()))
-        mime->setData(QLatin1StringView(kTranscriptMimeType), *bytes);
+    if (m_format) {
+        const RVDocument doc = m_doc.contents(cursor.selectionStart(), cursor.selectionEnd());
+        if (std::optional<QByteArray> bytes
+            = m_format->write(RVDocumentItems(doc), m_doc.style(), nullptr))
+            mime->setData(m_format->mimeType(), *bytes);
+    }
     return mime.release();
 }
 
@@ -319,11 +404,10 @@ void TRichTextEdit::insertFromMimeData(const QMimeData* source)
 {
     if (isReadOnly())
         return;
-    if (source->hasFormat(QLatin1StringView(kTranscriptMimeType))) {
+    if (m_format && source->hasFormat(m_format->mimeType())) {
         RVDocument doc;
         TRVStyle pasted = m_doc.style();
-        if (readTranscript(
-                source->data(QLatin1StringView(kTranscriptMimeType)), doc, pasted, nullptr)) {
+        if (m_format->read(source->data(m_format->mimeType()), doc, pasted, nullptr)) {
             // Text styles travel by their look: the same number in the source's style sheet
             // may mean another style here.
             for (RVItem& item : doc.Items) {
@@ -340,6 +424,7 @@ void TRichTextEdit::insertFromMimeData(const QMimeData* source)
         }
     }
     editKeepingIds([&] {
+        keepSelectionApart();
         if (source->hasHtml() && acceptRichText()) {
             // Rich text keeps its own look: nothing of the caret's item may stick to it.
             QTextCursor cursor = textCursor();

@@ -5,7 +5,8 @@
 namespace ecolvar {
 
 // What the transcript panes need of a rich-text editor: load, clear, lay out and save its
-// document, and its modified flag. The window's editors implement it; tests use fakes.
+// document, its modified flag and whether it takes edits. The window's editors implement it; tests
+// use fakes.
 class TranscriptEditor {
 public:
     virtual ~TranscriptEditor() = default;
@@ -17,7 +18,8 @@ public:
     virtual bool LoadDocumentFile(const QString& path) = 0;
     // Drops all items and the selection; modified flag false, no undo history.
     virtual void ClearDocument() = 0;
-    // Lays out the whole document and repaints. Needed after every load or clear.
+    // Lays out the document and repaints (a large one may go on in the background). Needed
+    // after every load or clear.
     virtual void FormatDocument() = 0;
     // Writes the whole document to path, replacing the file atomically: on failure the
     // previous file is untouched. Does not change the modified flag.
@@ -27,6 +29,10 @@ public:
 
     virtual bool Modified() const = 0;
     virtual void setModified(bool modified) = 0;
+    // A read-only editor takes no edits from the learner.
+    virtual void setReadOnly(bool readOnly) = 0;
+    // Text shown in the editor while its document is empty (none when empty).
+    virtual void setPlaceholderText(const QString& text) = 0;
 };
 
 // A TranscriptEditor over an editor class that has these operations under the same names
@@ -42,6 +48,8 @@ public:
     QString lastError() const override { return m_editor.lastError(); }
     bool Modified() const override { return m_editor.Modified(); }
     void setModified(bool modified) override { m_editor.setModified(modified); }
+    void setReadOnly(bool readOnly) override { m_editor.setReadOnly(readOnly); }
+    void setPlaceholderText(const QString& text) override { m_editor.setPlaceholderText(text); }
 
 private:
     Editor& m_editor;

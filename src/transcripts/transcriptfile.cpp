@@ -541,39 +541,20 @@ private:
 
 class Writer {
 public:
-    Writer(const RVDocument& doc, const TRVStyle& style) : m_doc(doc), m_style(style) { }
+    explicit Writer(const TRVStyle& style) : m_style(style) { }
 
-    bool run()
+    // The items are written as they come; an empty document is an empty file.
+    bool run(const RVItemSource& items)
     {
-        if (m_doc.isEmpty())
-            return true;
-        m_out.reserve(estimatedSize());
-        m_out.append("-8 1 3\r\n");
-        if (!writeStyleBlock(kTextStyleBlock, encodeStyles(m_style.TextStyles))
-            || !writeStyleBlock(kParaStyleBlock, encodeStyles(m_style.ParaStyles))
-            || !writeStyleBlock(kListStyleBlock, encodeStyles(m_style.ListStyles)))
-            return false;
-        for (qsizetype i = 0; i < m_doc.Items.size(); ++i) {
-            const RVItem& item = m_doc.Items[i];
-            if (!checkStyles(item))
-                return false;
-            if (!item.isText()) {
-                if (!flush() || !writeCheckpoint(item.Checkpoint.get()) || !writeRecord(item))
-                    return false;
-                continue;
-            }
-            Encoded text = encode(item);
-            if (!(m_count > 0 && joins(item, text))) {
-                if (!flush())
-                    return false;
-                m_first = i;
-                m_options = text.options;
-            }
-            ++m_count;
-            m_hex = m_hex || text.hex;
-            m_lines.append(std::move(text.bytes));
-        }
-        const std::optional<RVCheckpoint>& last = m_doc.TrailingCheckpoint;
+        bool started = false;
+        bool ok = true;
+        items.forEach([&](const RVItem& item) {
+            ok = (started || (started = start(items.textSize()))) && add(item);
+            return ok;
+        });
+        if (!ok || !started)
+            return ok;
+        const std::optional<RVCheckpoint> last = items.trailingCheckpoint();
         return flush() && writeCheckpoint(last ? &*last : nullptr);
     }
 
@@ -581,6 +562,34 @@ public:
     const QString& error() const { return m_error; }
 
 private:
+    bool start(qsizetype textSize)
+    {
+        m_out.reserve(1024 + textSize * 5 / 4);
+        m_out.append("-8 1 3\r\n");
+        return writeStyleBlock(kTextStyleBlock, encodeStyles(m_style.TextStyles))
+            && writeStyleBlock(kParaStyleBlock, encodeStyles(m_style.ParaStyles))
+            && writeStyleBlock(kListStyleBlock, encodeStyles(m_style.ListStyles));
+    }
+
+    bool add(const RVItem& item)
+    {
+        if (!checkStyles(item))
+            return false;
+        if (!item.isText())
+            return flush() && writeCheckpoint(item.Checkpoint.get()) && writeRecord(item);
+        Encoded text = encode(item);
+        if (!(m_count > 0 && joins(item, text))) {
+            if (!flush())
+                return false;
+            m_first = item;
+            m_options = text.options;
+        }
+        ++m_count;
+        m_hex = m_hex || text.hex;
+        m_lines.append(std::move(text.bytes));
+        return true;
+    }
+
     struct Encoded {
         QByteArray bytes; // GBK, or UTF-16 little-endian for a Unicode item
         quint8 options;
@@ -591,14 +600,6 @@ private:
     {
         m_error = what;
         return false;
-    }
-
-    qsizetype estimatedSize() const
-    {
-        qsizetype size = 1024;
-        for (const RVItem& item : m_doc.Items)
-            size += item.Text.size() + (item.Record ? item.Record->Data.size() : 0) + 16;
-        return size;
     }
 
     // A file that names a style its style blocks lack would not load again.
@@ -626,7 +627,7 @@ private:
     // same look, options, tag and hint, without a checkpoint of their own, are joined.
     bool joins(const RVItem& item, const Encoded& text) const
     {
-        const RVItem& first = m_doc.Items[m_first];
+        const RVItem& first = m_first;
         return !item.continuesParagraph() && !(item.Options & rvioSameAsPrev)
             && !first.continuesParagraph() && item.StyleNo == first.StyleNo
             && item.ParaNo == first.ParaNo && text.options == m_options && item.Tag == first.Tag
@@ -705,7 +706,7 @@ private:
     {
         if (m_count == 0)
             return true;
-        const RVItem& first = m_doc.Items[m_first];
+        const RVItem& first = m_first;
         if (!writeCheckpoint(first.Checkpoint.get()))
             return false;
         appendNumbers({ first.StyleNo, int(m_count), first.continuesParagraph() ? -1 : first.ParaNo,
@@ -751,12 +752,11 @@ private:
         return true;
     }
 
-    const RVDocument& m_doc;
     const TRVStyle& m_style;
     QByteArray m_out;
     QString m_error;
     // The pending text record: its first item, its line count, options and lines.
-    qsizetype m_first = 0;
+    RVItem m_first;
     qsizetype m_count = 0;
     quint8 m_options = 0;
     bool m_hex = false;
@@ -778,8 +778,14 @@ bool readTranscript(QByteArrayView data, RVDocument& doc, TRVStyle& style, QStri
 std::optional<QByteArray> writeTranscript(
     const RVDocument& doc, const TRVStyle& style, QString* error)
 {
-    Writer writer(doc, style);
-    if (!writer.run()) {
+    return writeTranscript(RVDocumentItems(doc), style, error);
+}
+
+std::optional<QByteArray> writeTranscript(
+    const RVItemSource& items, const TRVStyle& style, QString* error)
+{
+    Writer writer(style);
+    if (!writer.run(items)) {
         if (error)
             *error = writer.error();
         return std::nullopt;
@@ -832,6 +838,29 @@ bool SaveDocumentFile(
         return false;
     }
     return true;
+}
+
+QString TranscriptFormat::mimeType() const
+{
+    return QString::fromLatin1(TranscriptMimeType);
+}
+
+bool TranscriptFormat::read(
+    QByteArrayView data, RVDocument& doc, TRVStyle& style, QString* error) const
+{
+    return readTranscript(data, doc, style, error);
+}
+
+std::optional<QByteArray> TranscriptFormat::write(
+    const RVItemSource& items, const TRVStyle& style, QString* error) const
+{
+    return writeTranscript(items, style, error);
+}
+
+std::shared_ptr<const RVDocumentFormat> transcriptFormat()
+{
+    static const auto format = std::make_shared<const TranscriptFormat>();
+    return format;
 }
 
 } // namespace ecolvar

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "richtext/rvdocument.h"
+#include "richtext/rvdocumentformat.h"
 #include "richtext/rvstyle.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace ecolvar {
@@ -30,6 +32,9 @@ bool readTranscript(
 // character GBK cannot hold: the header line cannot carry it.
 std::optional<QByteArray> writeTranscript(
     const RVDocument& doc, const TRVStyle& style, QString* error = nullptr);
+// The same for items handed out one by one (an editor's document, without a model of it).
+std::optional<QByteArray> writeTranscript(
+    const RVItemSource& items, const TRVStyle& style, QString* error = nullptr);
 
 // The largest transcript read; a larger one is refused.
 constexpr qint64 MaxTranscriptBytes = 64 << 20;
@@ -47,5 +52,21 @@ bool LoadDocumentFile(
 // Writes doc to the file at path atomically: on any failure the previous file stays as it was.
 bool SaveDocumentFile(
     const QString& path, const RVDocument& doc, const TRVStyle& style, QString* error = nullptr);
+
+// The private clipboard type that carries a selection in the transcript format.
+inline constexpr char TranscriptMimeType[] = "application/x-ecolvar-transcript";
+
+// The transcript format as an editor's document format: the transcript panes' editors load,
+// save, copy and paste with it.
+class TranscriptFormat : public RVDocumentFormat {
+public:
+    QString mimeType() const override;
+    bool read(QByteArrayView data, RVDocument& doc, TRVStyle& style, QString* error) const override;
+    std::optional<QByteArray> write(
+        const RVItemSource& items, const TRVStyle& style, QString* error) const override;
+};
+
+// The one TranscriptFormat, for editors to share.
+std::shared_ptr<const RVDocumentFormat> transcriptFormat();
 
 } // namespace ecolvar

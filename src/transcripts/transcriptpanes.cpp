@@ -23,6 +23,11 @@ QString backupPath(const QString& path)
     return path + u".bak"_s;
 }
 
+QString megabytes(qint64 bytes)
+{
+    return QString::number(double(bytes) / 1e6, 'f', 1) + u" MB"_s;
+}
+
 } // namespace
 
 TranscriptPanes::TranscriptPanes(TranscriptEditor& english, TranscriptEditor& chinese,
@@ -61,21 +66,39 @@ void TranscriptPanes::load(PaneState& pane, const QString& path)
     TranscriptEditor& editor = *pane.editor;
     pane.path = path;
     pane.whole = true;
+    pane.refused = false;
     // Emptied first: whatever happens below, nothing of the previous document stays to be
     // saved under this document's name.
     editor.ClearDocument();
+    editor.setReadOnly(false);
+    editor.setPlaceholderText(QString());
     if (!path.isEmpty() && QFileInfo::exists(path)) {
+        const qint64 size = QFileInfo(path).size();
         QFile probe(path);
-        if (!probe.open(QIODevice::ReadOnly)) {
+        if (size > MaxPaneTranscriptBytes) {
+            pane.refused = true;
+            editor.setReadOnly(true);
+            // In the empty pane itself, and on the status line for the moment.
+            const QString refusal
+                = u"文稿 %1 有 %2，超过窗格能打开的 %3，没有载入；窗格保持空白，不会写入这个文件。"_s
+                      .arg(shown(path), megabytes(size), megabytes(MaxPaneTranscriptBytes));
+            editor.setPlaceholderText(refusal);
+            if (m_status)
+                m_status(refusal);
+        } else if (!probe.open(QIODevice::ReadOnly)) {
             pane.whole = false;
             m_prompts.information(
                 u"无法打开 %1：%2\n窗格保持空白；保存时原文件会先保留为 %3。"_s.arg(
                     shown(path), probe.errorString(), shown(backupPath(path))));
-        } else if (!editor.LoadDocumentFile(path)) {
-            pane.whole = false;
-            m_prompts.information(
-                u"%1 只读出了一部分：%2\n窗格显示读出的部分；第一次保存时原文件会保留为 %3。"_s.arg(
-                    shown(path), editor.lastError(), shown(backupPath(path))));
+        } else {
+            if (size >= ProgressTranscriptBytes && m_status)
+                m_status(u"正在载入文稿 0%"_s);
+            if (!editor.LoadDocumentFile(path)) {
+                pane.whole = false;
+                m_prompts.information(
+                    u"%1 只读出了一部分：%2\n窗格显示读出的部分；第一次保存时原文件会保留为 %3。"_s
+                        .arg(shown(path), editor.lastError(), shown(backupPath(path))));
+            }
         }
     }
     editor.FormatDocument();
@@ -92,6 +115,11 @@ void TranscriptPanes::Save(int visibleTab)
     PaneState& pane = m_panes[visibleTab];
     if (pane.path.isEmpty()) {
         m_prompts.information(u"“%1”不能用作文稿的文件名，无法保存"_s.arg(m_docName));
+        return;
+    }
+    if (pane.refused) {
+        m_prompts.information(u"文稿 %1 超过窗格能打开的 %2，没有载入，不能保存"_s.arg(
+            shown(pane.path), megabytes(MaxPaneTranscriptBytes)));
         return;
     }
     SaveTranscriptPane(pane);
@@ -118,7 +146,7 @@ bool TranscriptPanes::queryClose()
 
 bool TranscriptPanes::offerToSave(PaneState& pane)
 {
-    if (pane.path.isEmpty() || !pane.editor->Modified())
+    if (pane.path.isEmpty() || pane.refused || !pane.editor->Modified())
         return true;
     if (!m_prompts.confirm(pane.question, u"Confirm"_s))
         return true;
@@ -127,6 +155,8 @@ bool TranscriptPanes::offerToSave(PaneState& pane)
 
 bool TranscriptPanes::SaveTranscriptPane(PaneState& pane)
 {
+    if (pane.refused)
+        return false;
     if (!keepBackup(pane))
         return false;
     if (!pane.editor->SaveDocumentFile(pane.path)) {

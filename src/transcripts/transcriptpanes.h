@@ -3,16 +3,28 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 
 namespace ecolvar {
 
 class Prompts;
+
+// The largest transcript file a pane opens: a file of this size holding the most items the
+// reader accepts still loads and lays out in a few seconds. A larger one is refused.
+constexpr qint64 MaxPaneTranscriptBytes = 10'000'000;
+// From this size on, a load shows "正在载入文稿 0%" on the status line before it starts; the
+// editor's layout goes on with the percentage.
+constexpr qint64 ProgressTranscriptBytes = 1'000'000;
+
 class TranscriptEditor;
 
 // The two transcript panes of the main window, without widgets: which files they show, the
 // save command and the questions about unsaved edits. A document named N has the English
 // transcript txt/N.eng and the Chinese one txt/N.chn. The window owns the editors and this
 // object, and calls it when a document is opened, on 保存(&S) and before the program ends.
+//
+// A file larger than MaxPaneTranscriptBytes is not read: its pane stays empty and read-only, the
+// pane and the status line say why, and nothing is ever saved over that file from the pane.
 //
 // A pane whose file was not read whole (it broke off part-way, or exists but could not be
 // opened) is told to the learner once at load; the first save over that file first keeps the
@@ -25,6 +37,10 @@ public:
     // transcriptDir holds the transcript files; with or without a trailing separator.
     TranscriptPanes(TranscriptEditor& english, TranscriptEditor& chinese,
         const QString& transcriptDir, Prompts& prompts);
+
+    // Where the panes' notices go (the window's status line): a file refused for its size, the
+    // start of a long load.
+    void setStatusLine(std::function<void(const QString&)> show) { m_status = std::move(show); }
 
     // The file a pane's document belongs to; empty while no document is open, and for a
     // document name holding a path separator (its files would lie outside the directory).
@@ -55,6 +71,8 @@ private:
         QString path;
         // False when the file at path was not read whole: its first save keeps a backup.
         bool whole = true;
+        // The file at path was too large to be read: the pane never saves over it.
+        bool refused = false;
     };
 
     // Offers an edited pane for saving; false when the learner said Yes and the save failed.
@@ -67,6 +85,7 @@ private:
     QString m_dir;
     QString m_docName;
     Prompts& m_prompts;
+    std::function<void(const QString&)> m_status;
 };
 
 } // namespace ecolvar

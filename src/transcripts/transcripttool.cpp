@@ -4,16 +4,19 @@
 //   resave IN OUT  loads IN into the English pane's style sheet and writes OUT
 //   resave --editor IN OUT
 //                  the same through the editor: loads IN into an offscreen TRichTextEdit with
-//                  the English pane's style sheet, lays it out and saves it from there
+//                  the English pane's style sheet, lays it out and saves it from there; a file
+//                  larger than a pane opens is refused
 // Exit status: 0 when the load succeeded, 1 when it failed, 2 for a usage error, a file that
 // cannot be read or written (no regular file, too large) or a lack of memory.
 
 #include "richtext/trichtextedit.h"
 #include "transcripts/stylestream.h"
 #include "transcripts/transcriptfile.h"
+#include "transcripts/transcriptpanes.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -150,13 +153,22 @@ int resaveThroughEditor(int argc, char* argv[], const QString& in, const QString
         printError(u"cannot open \"%1\": %2"_s.arg(in, file.errorString()));
         return kUsageOrFile;
     }
+    // As in a pane: a file larger than a pane opens is refused.
+    if (const qint64 size = QFileInfo(in).size(); size > MaxPaneTranscriptBytes) {
+        printError(u"\"%1\" has %2 bytes, more than the %3 that a transcript pane opens"_s.arg(in)
+                       .arg(size)
+                       .arg(MaxPaneTranscriptBytes));
+        return kUsageOrFile;
+    }
     TRichTextEdit editor(englishPaneStyle());
+    editor.setDocumentFormat(transcriptFormat());
     editor.resize(800, 600);
     if (!editor.LoadDocumentFile(in)) {
         printError(editor.lastError() + u"; nothing written"_s);
         return kLoadFailed;
     }
     editor.FormatDocument();
+    editor.finishLayout();
     if (!editor.SaveDocumentFile(out)) {
         printError(editor.lastError());
         return kUsageOrFile;

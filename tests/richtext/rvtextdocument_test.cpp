@@ -322,3 +322,49 @@ TEST(RVTextDocument, FixInsertedRenewsRepeatedIdsAndAdoptsForeignText)
     EXPECT_EQ(b.doc.style().TextStyles[6].Style, quint32(fsItalic));
     EXPECT_EQ(b.doc.contents().Items.last().StyleNo, 6);
 }
+
+TEST(RVTextDocument, EqualItemsOfDifferentParagraphsShareFormatsButNotPictures)
+{
+    RVDocument model;
+    for (int i = 0; i < 500; ++i) {
+        model.Items.append(RVItem::text(u"Paragraph %1 with "_s.arg(i), 0, i % 7 == 0 ? 1 : 0));
+        model.Items.append(RVItem::text(u"a word"_s, 4, -1, u"note"_s));
+        model.Items.append(RVItem::text(u" and the rest."_s, 0, -1));
+    }
+    Bridge b(model);
+    EXPECT_LT(b.text.allFormats().size(), 20);
+    EXPECT_EQ(b.items(), describe(model));
+
+    // A document this large is written from one copy of its text: still byte for byte, line
+    // starts and pictures included.
+    for (int i = 0; i < 1500; ++i) {
+        model.Items.append(RVItem::text(u"Line %1 of the second part, long enough"_s.arg(i), 0, 0));
+        model.Items.last().Options = rvioBR;
+    }
+    model.Items.insert(1000, pictureItem(pngBytes()));
+    qsizetype characters = 0;
+    for (const RVItem& item : model.Items)
+        characters += item.Text.size() + 1;
+    ASSERT_GT(characters, 65536);
+    expectBytesSurviveEditor(model);
+
+    // Two pictures at the same place of two paragraphs keep their own images.
+    QImage blue(4, 4, QImage::Format_RGB32);
+    blue.fill(Qt::blue);
+    QByteArray blueBytes;
+    QBuffer buffer(&blueBytes);
+    buffer.open(QIODevice::WriteOnly);
+    blue.save(&buffer, "PNG");
+    RVDocument pictures;
+    pictures.Items.append(pictureItem(pngBytes(), 0));
+    pictures.Items.append(pictureItem(blueBytes, 0));
+    Bridge p(pictures);
+    auto image = [&](qsizetype index) {
+        return p.text
+            .resource(QTextDocument::ImageResource,
+                QUrl(p.doc.item(index)->Format.toImageFormat().name()))
+            .value<QImage>();
+    };
+    EXPECT_EQ(image(0).size(), QSize(3, 2));
+    EXPECT_EQ(image(1).size(), QSize(4, 4));
+}

@@ -1,5 +1,7 @@
 #include "richtext/trichtextedit.h"
 
+#include "richtext/rvdocumentlayout.h"
+
 #include "richtexttest.h"
 #include "transcripts/transcriptfile.h"
 
@@ -12,6 +14,7 @@
 #include <QFile>
 #include <QInputMethodEvent>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -32,6 +35,7 @@ protected:
         path = dir.filePath(u"lesson.eng"_s);
         writeFile(path, transcriptBytes(workedExample()));
         edit.resize(400, 300);
+        edit.setDocumentFormat(transcriptFormat());
         ASSERT_TRUE(edit.LoadDocumentFile(path));
         edit.FormatDocument();
     }
@@ -51,13 +55,16 @@ protected:
         edit.setTextCursor(c);
     }
     int find(const QString& s) const { return int(edit.toPlainText().indexOf(s)); }
-    // Every item's id differs from every other's.
+    // Every item's id differs from that of every other item of its paragraph.
     void expectIdsUnique()
     {
-        QList<int> ids;
-        for (qsizetype i = 0; i < edit.richDocument().itemCount(); ++i)
-            ids.append(formatItemId(edit.richDocument().item(i)->Format));
-        QList<int> sorted = ids;
+        QList<std::pair<int, int>> ids; // paragraph, id
+        for (qsizetype i = 0; i < edit.richDocument().itemCount(); ++i) {
+            const RVItemSpan span = *edit.richDocument().item(i);
+            ids.append({ edit.document()->findBlock(span.Start).blockNumber(),
+                formatItemId(span.Format) });
+        }
+        QList<std::pair<int, int>> sorted = ids;
         std::sort(sorted.begin(), sorted.end());
         EXPECT_EQ(std::adjacent_find(sorted.cbegin(), sorted.cend()), sorted.cend())
             << items().toStdString();
@@ -230,12 +237,13 @@ TEST_F(TRichTextEditTest, CopyAndPasteInsideTheProgramKeepStylesAndTags)
     ASSERT_NE(mime, nullptr);
     EXPECT_EQ(mime->text(), u"a dialogue"_s);
     EXPECT_TRUE(mime->hasHtml());
-    EXPECT_TRUE(mime->hasFormat(QLatin1StringView(TRichTextEdit::kTranscriptMimeType)));
+    EXPECT_TRUE(mime->hasFormat(QLatin1StringView(TranscriptMimeType)));
 
     // A pane whose style sheet lacks the annotation style gets it added, by its look.
     TRVStyle plain = chinesePaneStyle();
     plain.TextStyles.resize(1);
     TRichTextEdit other(plain);
+    other.setDocumentFormat(transcriptFormat());
     other.insertPlainText(u"说 "_s);
     other.paste();
     EXPECT_EQ(describe(other.richDocument().contents()),
@@ -321,4 +329,153 @@ TEST_F(TRichTextEditTest, MouseSettingsOfThePane)
         Qt::NoButton, Qt::ControlModifier);
     QApplication::sendEvent(edit.viewport(), &ctrl);
     EXPECT_EQ(edit.viewport()->cursor().shape(), Qt::PointingHandCursor);
+}
+
+namespace {
+
+RVDocument manyParagraphs(int count)
+{
+    RVDocument doc;
+    for (int i = 0; i < count; ++i) {
+        doc.Items.append(RVItem::text(u"Paragraph %1 of a long transcript, "_s.arg(i), 0, 0));
+        doc.Items.append(RVItem::text(u"with a word"_s, 4, -1, u"note"_s));
+    }
+    return doc;
+}
+
+} // namespace
+
+TEST(TRichTextEditLayout, AnEditInsideOneParagraphLaysOutOnlyThatParagraph)
+{
+    TRichTextEdit edit(englishPaneStyle());
+    edit.resize(400, 300);
+    edit.richDocument().setContents(manyParagraphs(3000));
+    edit.FormatDocument();
+    edit.finishLayout();
+    ASSERT_TRUE(edit.isLaidOut());
+    const RVDocumentLayout* layout = edit.richDocument().layout();
+    QTextDocument* doc = edit.document();
+    const qreal height = layout->documentSize().height();
+    const QTextBlock last = doc->lastBlock();
+    const qreal lastTop = layout->blockBoundingRect(last).top();
+
+    // A key press in the middle: one block laid out, the blocks below unmoved.
+    const QTextBlock middle = doc->findBlockByNumber(1500);
+    QTextCursor c(middle);
+    c.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 5);
+    edit.setTextCursor(c);
+    qint64 before = layout->blocksLaidOut();
+    QTest::keyClick(&edit, Qt::Key_X);
+    EXPECT_EQ(layout->blocksLaidOut() - before, 1);
+    EXPECT_EQ(doc->findBlockByNumber(1500).text().mid(5, 1), u"x"_s);
+    EXPECT_EQ(layout->blockBoundingRect(last).top(), lastTop);
+
+    // Enter there: two blocks laid out, everything below moves down by the new paragraph.
+    before = layout->blocksLaidOut();
+    QTest::keyClick(&edit, Qt::Key_Return);
+    EXPECT_LE(layout->blocksLaidOut() - before, 2);
+    const qreal added = layout->documentSize().height() - height;
+    EXPECT_GT(added, 0);
+    EXPECT_EQ(layout->blockBoundingRect(doc->lastBlock()).top(), lastTop + added);
+    // The heights kept match a layout from scratch.
+    edit.FormatDocument();
+    edit.finishLayout();
+    EXPECT_EQ(layout->documentSize().height(), height + added);
+    EXPECT_EQ(layout->blockBoundingRect(doc->lastBlock()).top(), lastTop + added);
+
+    // Undo lays out only what the edits touched, too.
+    before = layout->blocksLaidOut();
+    edit.undo();
+    edit.undo();
+    EXPECT_LE(layout->blocksLaidOut() - before, 4);
+    EXPECT_EQ(layout->documentSize().height(), height);
+}
+
+TEST(TRichTextEditLayout, ALargeDocumentIsLaidOutInTheBackgroundWithProgress)
+{
+    TRichTextEdit edit(englishPaneStyle());
+    edit.resize(400, 300);
+    edit.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&edit));
+    QSignalSpy progress(&edit, &TRichTextEdit::layoutProgress);
+    edit.richDocument().setContents(manyParagraphs(20000));
+    edit.FormatDocument();
+    EXPECT_FALSE(edit.isLaidOut());
+    // What is in view is laid out at once: a click there finds its place.
+    const QTextBlock first = edit.document()->firstBlock();
+    EXPECT_GT(first.layout()->lineCount(), 0);
+    QTest::mouseClick(edit.viewport(), Qt::LeftButton, {}, QPoint(30, 8));
+    EXPECT_LT(edit.textCursor().position(), first.length());
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return edit.isLaidOut(); }, 60000));
+    ASSERT_FALSE(progress.isEmpty());
+    EXPECT_EQ(progress.last().at(0).toInt(), 100);
+    const qreal height = edit.document()->documentLayout()->documentSize().height();
+    EXPECT_EQ(edit.verticalScrollBar()->maximum(), int(height) - edit.viewport()->height());
+
+    // The same document laid out at once has the same height.
+    TRichTextEdit other(englishPaneStyle());
+    other.resize(400, 300);
+    other.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+    other.richDocument().setContents(manyParagraphs(20000));
+    other.FormatDocument();
+    other.finishLayout();
+    EXPECT_EQ(other.document()->documentLayout()->documentSize().height(), height);
+
+    // Loading another document drops the work left for the one before.
+    edit.richDocument().setContents(manyParagraphs(20000));
+    edit.FormatDocument();
+    edit.richDocument().setContents(workedExample());
+    edit.FormatDocument();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return edit.isLaidOut(); }, 1000));
+    EXPECT_EQ(edit.document()->blockCount(), 2);
+}
+
+TEST(TRichTextEditJoins, JoinedParagraphsKeepTheirItemsApart)
+{
+    // Equal items of different paragraphs share their format, id and all.
+    RVDocument model;
+    for (const QString& text : { u"first"_s, u"second"_s, u"third"_s, u"fourth"_s })
+        model.Items.append(RVItem::text(text, 0, 0));
+    TRichTextEdit edit(englishPaneStyle());
+    edit.richDocument().setContents(model);
+    const auto items = [&] { return describe(edit.richDocument().contents()); };
+    const auto caretAt = [&](int position, int anchor = -1) {
+        QTextCursor c(edit.document());
+        c.setPosition(anchor < 0 ? position : anchor);
+        c.setPosition(position, QTextCursor::KeepAnchor);
+        edit.setTextCursor(c);
+    };
+    const auto find = [&](const QString& s) { return int(edit.toPlainText().indexOf(s)); };
+
+    caretAt(find(u"second"_s));
+    QTest::keyClick(&edit, Qt::Key_Backspace);
+    EXPECT_EQ(items(), u"[0:first] [0:second] | [0:third] | [0:fourth]"_s);
+    caretAt(find(u"third"_s) + 5);
+    QTest::keyClick(&edit, Qt::Key_Delete);
+    EXPECT_EQ(items(), u"[0:first] [0:second] | [0:third] [0:fourth]"_s);
+    // Typing over a selection from one paragraph into the next.
+    caretAt(find(u"hird"_s), find(u"cond"_s));
+    QTest::keyClicks(&edit, u"x"_s);
+    EXPECT_EQ(items(), u"[0:first] [0:se] [0:xhird] [0:fourth]"_s);
+
+    // Each join is one undo step.
+    edit.undo();
+    EXPECT_EQ(items(), u"[0:first] [0:second] | [0:third] [0:fourth]"_s);
+    edit.undo();
+    edit.undo();
+    EXPECT_EQ(items(), describe(model));
+    EXPECT_FALSE(edit.Modified());
+
+    // An input-method commit and a paste over such a selection, too.
+    caretAt(find(u"cond"_s), find(u"rst"_s));
+    QInputMethodEvent commit;
+    commit.setCommitString(u"中"_s);
+    QApplication::sendEvent(&edit, &commit);
+    EXPECT_EQ(items(), u"[0:fi中] [0:cond] | [0:third] | [0:fourth]"_s);
+    caretAt(find(u"ourth"_s), find(u"ird"_s));
+    QApplication::clipboard()->setText(u"y"_s);
+    edit.paste();
+    EXPECT_EQ(items(), u"[0:fi中] [0:cond] | [0:thy] [0:ourth]"_s);
 }

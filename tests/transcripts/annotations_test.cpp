@@ -2,6 +2,7 @@
 
 #include "richtext/trichtextedit.h"
 #include "richtexttest.h"
+#include "transcripts/transcriptfile.h"
 
 #include "qtprinters.h"
 #include "testutil.h"
@@ -28,6 +29,7 @@ protected:
         const QString file = dir.filePath(u"doc.eng"_s);
         test::writeFile(file, test::transcriptBytes(doc));
         pane.resize(400, 300);
+        pane.setDocumentFormat(transcriptFormat());
         ASSERT_TRUE(pane.LoadDocumentFile(file));
         pane.FormatDocument();
     }
@@ -187,6 +189,7 @@ TEST_F(AnnotationsTest, ANoteSurvivesASaveALoadAndTheEditorRoundTripOfTheTool)
 
     for (const QString& file : { saved, resaved }) {
         TRichTextEdit reopened { englishPaneStyle() };
+        reopened.setDocumentFormat(transcriptFormat());
         ASSERT_TRUE(reopened.LoadDocumentFile(file));
         QTextCursor c = reopened.textCursor();
         c.setPosition(int(reopened.toPlainText().indexOf(u"travel"_s)) + 1);

@@ -56,6 +56,8 @@ public:
     QString lastError() const { return m_error; }
     bool Modified() const { return modified; }
     void setModified(bool value) { modified = value; }
+    void setReadOnly(bool value) { readOnly = value; }
+    void setPlaceholderText(const QString& shown) { placeholder = shown; }
 
     // What the learner does: the text changes and the flag is set.
     void type(const QByteArray& typed)
@@ -66,6 +68,8 @@ public:
 
     QByteArray text;
     bool modified = false;
+    bool readOnly = false;
+    QString placeholder;
 
 private:
     QString m_error;
@@ -98,6 +102,7 @@ protected:
     TranscriptEditorOver<FakeEditor> m_englishPane { m_english };
     TranscriptEditorOver<FakeEditor> m_chinesePane { m_chinese };
     TranscriptPanes m_panes { m_englishPane, m_chinesePane, m_dir.path() + u"/txt"_s, m_prompts };
+    QStringList m_status;
 };
 
 TEST_F(TranscriptPanesTest, WithoutDocumentNothingIsSavedOrAsked)
@@ -252,6 +257,46 @@ TEST_F(TranscriptPanesTest, NameWithSeparatorNeverWritesOutsideTheDirectory)
     EXPECT_EQ(take(Kind::Information).size(), 1);
     EXPECT_TRUE(m_panes.queryClose());
     EXPECT_FALSE(QFile::exists(m_dir.path() + u"/escaped.eng"_s));
+}
+
+TEST_F(TranscriptPanesTest, FileOverThePaneLimitIsRefusedAndNeverOverwritten)
+{
+    m_panes.setStatusLine([this](const QString& text) { m_status.append(text); });
+    QByteArray large(MaxPaneTranscriptBytes + 1, 'x');
+    put(u"lesson.eng"_s, large);
+    put(u"lesson.chn"_s, "你好。");
+    m_english.type("left over from before");
+    m_english.modified = false;
+    m_panes.LoadTranscripts(u"lesson"_s);
+    ASSERT_EQ(m_status.size(), 1);
+    EXPECT_TRUE(m_status[0].contains(QDir::toNativeSeparators(file(u"lesson.eng"_s))));
+    EXPECT_TRUE(m_status[0].contains(u"10.0 MB"_s)) << m_status[0].toStdString();
+    EXPECT_TRUE(m_status[0].contains(u"超过窗格能打开的 10.0 MB"_s)) << m_status[0].toStdString();
+    EXPECT_EQ(m_english.placeholder, m_status[0]);
+    EXPECT_TRUE(m_english.text.isEmpty());
+    EXPECT_TRUE(m_english.readOnly);
+    EXPECT_EQ(m_chinese.text, "你好。");
+    EXPECT_FALSE(m_chinese.readOnly);
+    EXPECT_TRUE(m_prompts.shown().isEmpty());
+
+    // Neither 保存(&S) nor the questions at close or at the next document write over the file,
+    // even if something reached the empty pane.
+    m_english.type("typed anyway");
+    m_panes.Save(TranscriptPanes::English);
+    const QStringList told = take(Kind::Information);
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0].contains(u"不能保存"_s));
+    EXPECT_TRUE(m_panes.queryClose());
+    put(u"next.eng"_s, "Next.");
+    m_panes.LoadTranscripts(u"next"_s);
+    EXPECT_TRUE(m_prompts.shown().isEmpty());
+    EXPECT_EQ(contents(u"lesson.eng"_s), large);
+    EXPECT_FALSE(exists(u"lesson.eng.bak"_s));
+    // The next document's pane takes edits again.
+    EXPECT_FALSE(m_english.readOnly);
+    EXPECT_TRUE(m_english.placeholder.isEmpty());
+    EXPECT_EQ(m_english.text, "Next.");
+    EXPECT_EQ(m_status.size(), 1);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "transcripts/transcriptfile.h"
+#include "transcripts/transcriptpanes.h"
 #include "transcripttest.h"
 
 #include "qtprinters.h"
@@ -76,6 +77,18 @@ TEST_F(TranscriptTool, InputsThatAreNoTranscriptFileEndWithStatus2)
         EXPECT_EQ(run.status, 2) << path.toStdString();
         EXPECT_TRUE(run.err.contains(QFile::encodeName(path))) << run.err.toStdString();
     }
+    // Through the editor, a file larger than a pane opens is refused before it is read.
+    const QString paneSized = m_dir.filePath(u"pane.eng"_s);
+    {
+        QFile file(paneSized);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(ecolvar::MaxPaneTranscriptBytes + 1)); // sparse
+    }
+    const QString out = m_dir.filePath(u"out.eng"_s);
+    const ToolRun refused = runTool({ u"resave"_s, u"--editor"_s, paneSized, out });
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_TRUE(refused.err.contains("a transcript pane opens")) << refused.err.toStdString();
+    EXPECT_FALSE(QFile::exists(out));
     // Empty lines by the million: refused by the reader, not by running out of memory.
     const ToolRun run = runTool(
         { u"text"_s, file(u"blank.eng"_s, "0 4000000 0 0 0 0\r\n" + QByteArray(4000000, '\n')) });
