@@ -129,7 +129,7 @@ bool TranscriptPanes::queryClose()
 {
     bool saved = true;
     for (PaneState& pane : m_panes) {
-        if (pane.path.isEmpty() || !pane.editor->Modified())
+        if (!holdsUnsavedEdits(pane))
             continue;
         switch (m_prompts.askWithCancel(pane.question, u"Confirm"_s)) {
         case Prompts::Answer::Closed:
@@ -144,9 +144,15 @@ bool TranscriptPanes::queryClose()
     return saved;
 }
 
+// A refused pane never asks: whatever reached it must not replace the file it did not load.
+bool TranscriptPanes::holdsUnsavedEdits(const PaneState& pane)
+{
+    return !pane.path.isEmpty() && !pane.refused && pane.editor->Modified();
+}
+
 bool TranscriptPanes::offerToSave(PaneState& pane)
 {
-    if (pane.path.isEmpty() || pane.refused || !pane.editor->Modified())
+    if (!holdsUnsavedEdits(pane))
         return true;
     if (!m_prompts.confirm(pane.question, u"Confirm"_s))
         return true;

@@ -75,6 +75,7 @@ private:
         bool refused = false;
     };
 
+    static bool holdsUnsavedEdits(const PaneState& pane);
     // Offers an edited pane for saving; false when the learner said Yes and the save failed.
     bool offerToSave(PaneState& pane);
     void load(PaneState& pane, const QString& path);
