@@ -36,6 +36,17 @@ void showBox(QMessageBox& box)
     box.exec();
 }
 
+// Shows a question box; Cancel, Escape and the close box all answer Closed.
+Prompts::Answer answerOf(QMessageBox& box)
+{
+    showBox(box);
+    if (box.clickedButton() == box.button(QMessageBox::Yes))
+        return Prompts::Answer::Yes;
+    if (box.clickedButton() == box.button(QMessageBox::No))
+        return Prompts::Answer::No;
+    return Prompts::Answer::Closed;
+}
+
 } // namespace
 
 void QtPrompts::information(const QString& text)
@@ -61,12 +72,7 @@ Prompts::Answer QtPrompts::ask(const QString& text, const QString& caption)
     QPushButton* closed = box.addButton(QMessageBox::Cancel);
     closed->hide();
     box.setEscapeButton(closed);
-    showBox(box);
-    if (box.clickedButton() == box.button(QMessageBox::Yes))
-        return Answer::Yes;
-    if (box.clickedButton() == box.button(QMessageBox::No))
-        return Answer::No;
-    return Answer::Closed;
+    return answerOf(box);
 }
 
 Prompts::Answer QtPrompts::askWithCancel(const QString& text, const QString& caption)
@@ -74,12 +80,7 @@ Prompts::Answer QtPrompts::askWithCancel(const QString& text, const QString& cap
     QMessageBox box(QMessageBox::Question, caption.isEmpty() ? programCaption : caption, text,
         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, m_parent);
     box.setEscapeButton(QMessageBox::Cancel);
-    showBox(box);
-    if (box.clickedButton() == box.button(QMessageBox::Yes))
-        return Answer::Yes;
-    if (box.clickedButton() == box.button(QMessageBox::No))
-        return Answer::No;
-    return Answer::Closed;
+    return answerOf(box);
 }
 
 QString QtPrompts::input(const QString& prompt)

@@ -36,7 +36,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -433,33 +432,17 @@ void TForm1::importLyricsFile(const QString& path)
         m_prompts.information(u"歌词或字幕只能导入到空白的文稿中。"_s);
         return;
     }
-    // In a list the stamps count from the start of the file the lyrics belong to (the one of
-    // the same name), else from the start of the timeline.
-    qint64 offset = 0;
-    qint64 length = Mp3Player->TotalLength();
-    const QString base = QFileInfo(path).completeBaseName();
-    qint64 start = 0;
-    for (qsizetype i = 0; Mp3Player->ListMode() && i < Mp3Player->FileList().size(); ++i) {
-        const qint64 fileLength = Mp3Player->SegLengths().value(i);
-        if (QFileInfo(Mp3Player->FileList().at(i))
-                .completeBaseName()
-                .compare(base, Qt::CaseInsensitive)
-            == 0) {
-            offset = start;
-            length = fileLength;
-            break;
-        }
-        start += fileLength;
-    }
-    const ImportedLyrics lyrics
-        = readLyricsFile(path, int(std::min<qint64>(length, std::numeric_limits<int>::max())));
+    // In a list the stamps count from the start of the file the lyrics belong to.
+    const TimelineFile place = m_practiceCommands->placeOfLyrics(path);
+    const ImportedLyrics lyrics = readLyricsFile(
+        path, int(std::min<qint64>(place.lengthMs, std::numeric_limits<int>::max())));
     if (!lyrics.error.isEmpty()) {
         m_prompts.information(lyrics.error);
         return;
     }
     QTextCursor cursor(pane->document());
     cursor.beginEditBlock();
-    cursor.insertText(stampedParagraphs(lyrics.sentences, offset).join(u'\n'));
+    cursor.insertText(stampedParagraphs(lyrics.sentences, place.startMs).join(u'\n'));
     cursor.endEditBlock();
     pane->FormatDocument();
 }

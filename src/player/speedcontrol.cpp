@@ -1,7 +1,7 @@
 #include "speedcontrol.h"
 
+#include "core/settingsfile.h"
 #include "mediadevice.h"
-#include "volumeslider.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -40,13 +40,12 @@ SpeedControl::SpeedControl(MediaDevice& device, QWidget* parent)
     m_box->setToolTip(u"播放速度（音调不变）：F10 减速，F11 加速，F12 恢复正常速度"_s);
     layout->addWidget(m_box);
 
-    const QSettings settings(VolumeSlider::settingsFile(), QSettings::IniFormat);
+    const QSettings settings(settingsFile(), QSettings::IniFormat);
     m_box->setCurrentIndex(indexOf(settings.value(speedKey, 1.0).toDouble()));
     apply(m_box->currentIndex());
     connect(m_box, &QComboBox::currentIndexChanged, this, [this](int index) {
         apply(index);
-        QSettings(VolumeSlider::settingsFile(), QSettings::IniFormat)
-            .setValue(speedKey, (5 + index) / 10.0);
+        QSettings(settingsFile(), QSettings::IniFormat).setValue(speedKey, (5 + index) / 10.0);
     });
 }
 

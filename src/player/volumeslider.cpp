@@ -8,7 +8,6 @@
 #include <QHBoxLayout>
 #include <QSettings>
 #include <QSlider>
-#include <QStandardPaths>
 
 using namespace Qt::StringLiterals;
 
@@ -50,11 +49,6 @@ int VolumeSlider::percent() const
 void VolumeSlider::setPercent(int percent)
 {
     m_slider->setValue(percent);
-}
-
-QString VolumeSlider::settingsFile()
-{
-    return ecolvar::settingsFile();
 }
 
 void VolumeSlider::apply(int percent)

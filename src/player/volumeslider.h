@@ -21,9 +21,6 @@ public:
     int percent() const;
     void setPercent(int percent);
 
-    // Where the volume is remembered.
-    static QString settingsFile();
-
 private:
     void apply(int percent);
 

@@ -7,6 +7,8 @@
 #include "practicecontroller.h"
 #include "practicestore.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -160,7 +162,7 @@ void PracticeCommands::stopDrill()
         m_player.reclaimDevice();
 }
 
-std::optional<double> PracticeCommands::documentReady(const QString& docName)
+QList<TimelineFile> PracticeCommands::timelineFiles() const
 {
     QList<TimelineFile> files;
     qint64 start = 0;
@@ -169,7 +171,24 @@ std::optional<double> PracticeCommands::documentReady(const QString& docName)
         files.append({ m_player.FileList().at(i), start, length });
         start += length;
     }
-    const auto point = m_practice.documentOpened(docName, files);
+    return files;
+}
+
+TimelineFile PracticeCommands::placeOfLyrics(const QString& lyricsPath) const
+{
+    if (m_player.ListMode()) {
+        const QString name = QFileInfo(lyricsPath).completeBaseName();
+        for (const TimelineFile& file : timelineFiles()) {
+            if (QFileInfo(file.path).completeBaseName().compare(name, Qt::CaseInsensitive) == 0)
+                return file;
+        }
+    }
+    return { QString(), 0, m_player.TotalLength() };
+}
+
+std::optional<double> PracticeCommands::documentReady(const QString& docName)
+{
+    const auto point = m_practice.documentOpened(docName, timelineFiles());
     Q_EMIT drillRunningChanged(false);
     m_practice.showSentenceAt(m_player.positionMs());
     if (!point)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "practicecontroller.h"
 #include "sentencedrill.h"
 
 #include <QObject>
@@ -10,7 +11,6 @@
 namespace ecolvar {
 
 class PlayerControls;
-class PracticeController;
 class TMp3Player;
 
 // The drill's passes on the timeline player's device, while the player lends it.
@@ -59,6 +59,9 @@ public:
     // position goes where the learner left it (without playing, and not while playing). Returns
     // the speed the learner left it at, when known.
     std::optional<double> documentReady(const QString& docName);
+    // The part of the timeline that lyrics or subtitles of this file name stand for: in a list,
+    // the file of the same name; otherwise, or when no file has that name, the whole timeline.
+    TimelineFile placeOfLyrics(const QString& lyricsPath) const;
     // Remembers where the learner leaves the open document, at this speed. Never throws.
     void rememberDocument(double speed);
 
@@ -67,6 +70,7 @@ Q_SIGNALS:
     void drillRunningChanged(bool running);
 
 private:
+    QList<TimelineFile> timelineFiles() const;
     void playFrom(qint64 ms);
     // The sentence at the position, or nothing with the reason on the status line.
     bool canFindSentences();

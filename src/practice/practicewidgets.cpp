@@ -9,6 +9,8 @@
 #include <QStatusBar>
 
 #include <algorithm>
+#include <initializer_list>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -78,30 +80,45 @@ void PracticeWidgets::showPracticeMessage(const QString& text)
         m_statusBar.showMessage(text);
 }
 
+namespace {
+
+QSpinBox* spinBox(QWidget* parent, const QString& name, int minimum, int maximum, int value,
+    const QString& suffix)
+{
+    auto* box = new QSpinBox(parent);
+    box->setObjectName(name);
+    box->setRange(minimum, maximum);
+    box->setValue(value);
+    box->setSuffix(suffix);
+    return box;
+}
+
+// Lays the dialog out as a form of these rows above OK and Cancel.
+void layOutSettings(QDialog* dialog, std::initializer_list<std::pair<QString, QWidget*>> rows)
+{
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    auto* layout = new QFormLayout(dialog);
+    for (const auto& [label, field] : rows)
+        layout->addRow(label, field);
+    layout->addRow(buttons);
+}
+
+} // namespace
+
 DrillSettingsDialog::DrillSettingsDialog(const SentenceDrill::Settings& settings, QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(u"DrillSettingsDialog"_s);
     setWindowTitle(u"逐句复读设置"_s);
-    passes = new QSpinBox(this);
-    passes->setObjectName(u"passes"_s);
-    passes->setRange(SentenceDrill::minPasses, SentenceDrill::maxPasses);
-    passes->setValue(settings.passes);
-    passes->setSuffix(u" 遍"_s);
-    pausePercent = new QSpinBox(this);
-    pausePercent->setObjectName(u"pausePercent"_s);
-    pausePercent->setRange(0, SentenceDrill::maxPausePercent);
+    passes = spinBox(this, u"passes"_s, SentenceDrill::minPasses, SentenceDrill::maxPasses,
+        settings.passes, u" 遍"_s);
+    pausePercent = spinBox(
+        this, u"pausePercent"_s, 0, SentenceDrill::maxPausePercent, settings.pausePercent, u" %"_s);
     pausePercent->setSingleStep(10);
-    pausePercent->setValue(settings.pausePercent);
-    pausePercent->setSuffix(u" %"_s);
-
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    auto* layout = new QFormLayout(this);
-    layout->addRow(u"每句播放次数："_s, passes);
-    layout->addRow(u"每遍之后停顿（句长的百分比）："_s, pausePercent);
-    layout->addRow(buttons);
+    layOutSettings(this,
+        { { u"每句播放次数："_s, passes }, { u"每遍之后停顿（句长的百分比）："_s, pausePercent } });
 }
 
 SentenceDrill::Settings DrillSettingsDialog::settings() const
@@ -114,24 +131,13 @@ SkipSettingsDialog::SkipSettingsDialog(const SkipSettings& settings, QWidget* pa
 {
     setObjectName(u"SkipSettingsDialog"_s);
     setWindowTitle(u"跳转与暂停设置"_s);
-    skipSeconds = new QSpinBox(this);
-    skipSeconds->setObjectName(u"skipSeconds"_s);
-    skipSeconds->setRange(SkipSettings::minSkipSeconds, SkipSettings::maxSkipSeconds);
-    skipSeconds->setValue(settings.skipSeconds);
-    skipSeconds->setSuffix(u" 秒"_s);
-    rewindSeconds = new QSpinBox(this);
-    rewindSeconds->setObjectName(u"rewindSeconds"_s);
-    rewindSeconds->setRange(0, SkipSettings::maxRewindSeconds);
-    rewindSeconds->setValue(settings.rewindSeconds);
-    rewindSeconds->setSuffix(u" 秒"_s);
-
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    auto* layout = new QFormLayout(this);
-    layout->addRow(u"前进、后退（F2、F3）的秒数："_s, skipSeconds);
-    layout->addRow(u"暂停时回退的秒数："_s, rewindSeconds);
-    layout->addRow(buttons);
+    skipSeconds = spinBox(this, u"skipSeconds"_s, SkipSettings::minSkipSeconds,
+        SkipSettings::maxSkipSeconds, settings.skipSeconds, u" 秒"_s);
+    rewindSeconds = spinBox(this, u"rewindSeconds"_s, 0, SkipSettings::maxRewindSeconds,
+        settings.rewindSeconds, u" 秒"_s);
+    layOutSettings(this,
+        { { u"前进、后退（F2、F3）的秒数："_s, skipSeconds },
+            { u"暂停时回退的秒数："_s, rewindSeconds } });
 }
 
 SkipSettings SkipSettingsDialog::settings() const

@@ -1,3 +1,4 @@
+#include "core/settingsfile.h"
 #include "player/speedcontrol.h"
 #include "player/volumeslider.h"
 
@@ -19,7 +20,7 @@ float deviceLevel(int percent)
 
 TEST(VolumeSlider, StartsFullMovesTheDeviceAndIsRememberedForTheNextRun)
 {
-    QFile::remove(VolumeSlider::settingsFile());
+    QFile::remove(settingsFile());
     FakeMediaDevice device;
     {
         VolumeSlider slider(device);
@@ -46,7 +47,7 @@ namespace {
 
 TEST(SpeedControl, StepsWithinItsRangeMovesTheDeviceAndIsRememberedForTheNextRun)
 {
-    QFile::remove(VolumeSlider::settingsFile());
+    QFile::remove(settingsFile());
     FakeMediaDevice device;
     {
         SpeedControl control(device);

@@ -225,6 +225,17 @@ TEST_F(PracticeCommandsTest, SentencesWorkAcrossTheFilesOfAList)
 
 // The drill borrows the device: a repeat segment never keeps it in a loop, and once the drill
 // ends the segment on the screen is the one the device repeats, whatever happened meanwhile.
+TEST_F(PracticeCommandsTest, LyricsOfAListFileCountFromWhereThatFileStarts)
+{
+    loadList({ 4'000, 3'000, 2'000 });
+    const TimelineFile second = commands.placeOfLyrics(path(u"F1.lrc"_s));
+    EXPECT_EQ(second.startMs, 4'000);
+    EXPECT_EQ(second.lengthMs, 3'000);
+    const TimelineFile other = commands.placeOfLyrics(path(u"other.srt"_s));
+    EXPECT_EQ(other.startMs, 0);
+    EXPECT_EQ(other.lengthMs, player.TotalLength());
+}
+
 TEST_F(PracticeCommandsTest, ADrillWithASegmentSetMovesOnAndLeavesOnlyTheShownSegment)
 {
     openLesson();
